@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace kestrin::firebird {
+
+class Database;
+class Transaction;
+class Query;
+
+// One output column of the current row.
+class Field {
+public:
+    std::string AsString() const; // the column's bytes as stored; null reads as empty
+    int AsInteger() const;        // null reads as 0; text that is no integer is an error
+    bool IsNull() const;
+    std::string Name() const;
+
+private:
+    friend class Query;
+    Field(const Query& query, int index) : query_(query), index_(index) {}
+    const Query& query_;
+    int index_;
+};
+
+// A statement in one transaction, in the connection's SQL dialect.
+class Query {
+public:
+    Query(Database& database, Transaction& transaction);
+    ~Query();
+    Query(const Query&) = delete;
+    Query& operator=(const Query&) = delete;
+
+    void SetSQL(std::string text); // a new text drops the prepared statement
+    const std::string& SQL() const { return text_; }
+
+    void Prepare();
+    bool Prepared() const;
+    void ExecQuery(); // prepares when needed; a selection fetches its first row at once
+    bool Eof() const { return eof_; }
+    void Next();
+    void Close(); // ends the cursor; the statement stays prepared
+
+    int FieldCount() const;
+    Field Fields(int index) const;
+    Field FieldByName(std::string_view name) const;
+
+    int ParamCount() const;
+    void SetParam(int index, std::string_view bytes);
+    void SetParam(int index, std::int64_t value);
+    void SetParamNull(int index);
+
+private:
+    friend class Field;
+    friend class Database;
+    friend class Transaction;
+    struct Statement;
+
+    void CursorEnded() noexcept {
+        cursorOpen_ = false;
+        eof_ = true;
+    }
+    void Drop() noexcept;
+    const Statement& Prepared(int index) const;
+
+    Database& database_;
+    Transaction& transaction_;
+    std::string text_;
+    std::unique_ptr<Statement> statement_;
+    bool cursorOpen_ = false;
+    bool eof_ = true;
+};
+
+} // namespace kestrin::firebird

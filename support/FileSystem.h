@@ -1,0 +1,28 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kestrin {
+
+// Size in bytes of the first entry the path names (wildcards in its last element honoured),
+// or -1 when there is none.
+std::int64_t FileSizeOf(const std::string& path);
+
+bool FileExists(const std::string& path);      // a regular file, links followed
+bool DirectoryExists(const std::string& path); // a folder, links followed
+
+std::string IncludeTrailingDelimiter(const std::string& path);
+std::string ExcludeTrailingDelimiter(const std::string& path);
+
+struct CopyFailure {
+    std::string SourcePath;
+    std::string Reason; // the system's own text
+};
+
+// Copies the source folder's tree into the destination without overwriting an existing file.
+// Returns every source entry that could not be copied (an existing target is not a failure).
+std::vector<CopyFailure> CopyDirectoryTree(const std::string& source, const std::string& destination);
+
+} // namespace kestrin

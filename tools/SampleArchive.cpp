@@ -1,0 +1,357 @@
+#include "tools/SampleArchive.h"
+
+#include "firebird/CreateDatabase.h"
+#include "firebird/Database.h"
+#include "firebird/Query.h"
+#include "firebird/Transaction.h"
+#include "support/FileSystem.h"
+#include "support/UniqueFd.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <optional>
+#include <random>
+#include <stdexcept>
+#include <vector>
+
+namespace kestrin {
+namespace {
+
+struct SampleRow {
+    std::optional<std::string> Name;
+    std::optional<std::string> Id;
+    std::string Forename;
+    std::string MothersName;
+    std::string Notes;
+    std::optional<std::string> PendingDelete = std::string("F");
+    std::string TestType;
+    std::optional<int> TestTypeSub;
+    std::string StoredName;
+    std::string FilePath; // relative to the archive; empty when the row has no file
+    int FileSize = 0;
+};
+
+constexpr std::array<const char*, 16> kSurnames = {
+    "Murphy", "Kelly",  "Byrne",   "Ryan",     "Walsh",  "Doyle",   "McCarthy", "Gallagher",
+    "Nolan",  "Brennan", "Quinn", "Fitzgerald", "Lynch", "Dunne", "Kennedy",  "Moran"};
+constexpr std::array<const char*, 16> kForenames = {
+    "Aoife", "Sean",  "Ciara", "Liam",  "Niamh",  "Conor",  "Saoirse", "Oisin",
+    "Roisin", "Eoin", "Grainne", "Cian", "Sinead", "Darragh", "Orla",   "Fionn"};
+constexpr std::array<const char*, 4> kTestTypes = {"TEQ", "ABR", "DP", "DPG"};
+
+std::string FolderFor(const std::string& type, const std::optional<int>& sub, std::string& extension) {
+    if (type == "TEQ") {
+        extension = ".VekTE";
+        return "DTAfiles";
+    }
+    if (type == "ABR") {
+        extension = ".VekABR";
+        return "ABRfiles";
+    }
+    if (type == "DP") {
+        extension = sub == 2 ? ".VekDPZ" : ".VekDP";
+        return "DPGfiles";
+    }
+    extension = ".VekDPG";
+    return "DPGfiles";
+}
+
+std::string WithExtension(const std::string& stored, const std::string& extension) {
+    const std::size_t slash = stored.find_last_of("\\/");
+    const std::size_t dot = stored.rfind('.');
+    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (hasExtension ? stored.substr(0, dot) : stored) + extension;
+}
+
+std::string ToPosix(std::string path) {
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path;
+}
+
+// Every byte recognisable, none zero, so a test sees exactly which bytes changed.
+std::vector<char> FileContent(const SampleRow& row, int number, std::uint32_t seed) {
+    std::vector<char> content(static_cast<std::size_t>(row.FileSize));
+    for (std::size_t i = 0; i < content.size(); ++i) {
+        content[i] = static_cast<char>(0x21 + (i * 7 + static_cast<std::size_t>(number) * 13 + seed) % 90);
+    }
+    if (content.size() < static_cast<std::size_t>(kPatientBlockOffset + kPatientBlockSize)) {
+        return content;
+    }
+    char* block = content.data() + kPatientBlockOffset;
+    auto put = [&](int offset, int length, const std::string& text) {
+        std::memset(block + offset, 0, static_cast<std::size_t>(length));
+        std::memcpy(block + offset, text.data(), std::min<std::size_t>(text.size(), static_cast<std::size_t>(length)));
+    };
+    put(0, 20, row.Name.value_or(""));
+    put(20, 20, row.Forename);
+    put(60, 12, row.Id.value_or(""));
+    put(77, 15, row.MothersName);
+    return content;
+}
+
+void WriteFile(const std::string& path, const std::vector<char>& content) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    UniqueFd fd(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
+    if (!fd || write(fd.get(), content.data(), content.size()) != static_cast<ssize_t>(content.size()) ||
+        fd.Close() != 0) {
+        throw std::runtime_error("Cannot write " + path + ": " + std::strerror(errno));
+    }
+}
+
+class RowMaker {
+public:
+    explicit RowMaker(const SampleArchiveOptions& options) : options_(options), random_(options.Seed) {}
+
+    SampleRow Test(const std::optional<std::string>& name, const std::optional<std::string>& id) {
+        SampleRow row;
+        row.Name = name;
+        row.Id = id;
+        row.Forename = kForenames[Pick(kForenames.size())];
+        row.MothersName = kSurnames[Pick(kSurnames.size())];
+        row.Notes = "Seen at clinic " + std::to_string(Pick(40));
+        row.TestType = kTestTypes[Pick(kTestTypes.size())];
+        if (row.TestType == "DP") {
+            row.TestTypeSub = Pick(2) == 0 ? 1 : 2;
+        }
+        row.StoredName = "T" + std::to_string(++files_) + ".dta";
+        row.FileSize = options_.FileSize;
+        return row;
+    }
+
+    std::size_t Pick(std::size_t count) { return static_cast<std::size_t>(random_() % count); }
+    std::mt19937& Random() { return random_; }
+
+private:
+    const SampleArchiveOptions& options_;
+    std::mt19937 random_;
+    int files_ = 0;
+};
+
+void PlaceFile(SampleRow& row) {
+    std::string extension;
+    const std::string folder = FolderFor(row.TestType, row.TestTypeSub, extension);
+    row.FilePath = folder + "/" + ToPosix(WithExtension(row.StoredName, extension));
+}
+
+// The hard cases of real archives, each in a row of its own or a patient of its own.
+void AddAwkwardRows(RowMaker& maker, std::vector<SampleRow>& rows) {
+    auto add = [&](std::optional<std::string> name, std::optional<std::string> id) -> SampleRow& {
+        rows.push_back(maker.Test(name, id));
+        return rows.back();
+    };
+    add("O'Neil Siobhan", "AW-QUOTE");
+    add("x'' ' OR 1=1 --", "AW-TWOQUOTES");
+    add(std::string("D\x92" "Arcy Eamon"), "AW-CP1252");
+    add(std::string("Beaul\xE9 Ren\xE9"), "AW-ACCENT");
+    add("   Leading Blanks", "AW-LEAD");
+    add("Trailing Blanks   ", "AW-TRAIL");
+    add("Tab\tName", "AW-TAB");
+    add(std::nullopt, "AW-NULLNAME");
+    add("Null Id Patient", std::nullopt);
+    add("", "");
+    add(std::nullopt, std::nullopt);
+    add("Same Name", "AW-SAME-1");
+    add("Same Name", "AW-SAME-2");
+    add("same name", "AW-SAME-1");
+    // One patient with a deleted test among live ones, one whose tests are all deleted.
+    add("Partly Deleted", "AW-PARTDEL");
+    add("Partly Deleted", "AW-PARTDEL").PendingDelete = "T";
+    add("All Deleted", "AW-ALLDEL").PendingDelete = "T";
+    add("All Deleted", "AW-ALLDEL").PendingDelete = "T";
+    add("Null Flag", "AW-NULLFLAG").PendingDelete = std::nullopt;
+
+    SampleRow& lower = add("Type Lower", "AW-TYPES");
+    lower.TestType = "dp";
+    SampleRow& blank = add("Type Lower", "AW-TYPES");
+    blank.TestType = "DP ";
+    SampleRow& other = add("Type Lower", "AW-TYPES");
+    other.TestType = "XYZ";
+    SampleRow& dpz = add("Dp Kinds", "AW-DP");
+    dpz.TestType = "DP";
+    dpz.TestTypeSub = 2;
+    SampleRow& dpNull = add("Dp Kinds", "AW-DP");
+    dpNull.TestType = "DP";
+    dpNull.TestTypeSub = std::nullopt;
+
+    add("Short File", "AW-SIZE").FileSize = 2047;
+    add("Short File", "AW-SIZE").FileSize = 2048;
+    SampleRow& missing = add("Missing File", "AW-MISSING");
+    missing.StoredName = "gone.dta";
+    missing.FileSize = -1;
+
+    SampleRow& plain = add("Stored Names", "AW-NAMES");
+    plain.TestType = "TEQ";
+    plain.StoredName = "noextension";
+    SampleRow& dots = add("Stored Names", "AW-NAMES");
+    dots.TestType = "TEQ";
+    dots.StoredName = "two.dots.dta";
+    SampleRow& already = add("Stored Names", "AW-NAMES");
+    already.TestType = "TEQ";
+    already.StoredName = "already.VekTE";
+    SampleRow& nested = add("Stored Names", "AW-NAMES");
+    nested.TestType = "TEQ";
+    nested.StoredName = "2014\\nested.dta";
+    SampleRow& folderCase = add("Folder Case", "AW-CASE");
+    folderCase.TestType = "ABR";
+    folderCase.StoredName = "CaseFolder.dta";
+
+    // Names that would reach outside the test data sub-folder of the copy.
+    SampleRow& escape = add("Escape Attempt", "AW-ESCAPE");
+    escape.TestType = "TEQ";
+    escape.StoredName = "..\\DPGfiles\\escape.dta";
+    SampleRow& drive = add("Escape Attempt", "AW-ESCAPE");
+    drive.TestType = "TEQ";
+    drive.StoredName = "C:\\Kestrin\\drive.dta";
+}
+
+void CreateSchema(firebird::Database& database) {
+    firebird::Transaction transaction(database);
+    firebird::Query query(database, transaction);
+    transaction.StartTransaction();
+    for (const char* statement : {
+             "CREATE TABLE Downloads (DOWNLOADID INTEGER NOT NULL PRIMARY KEY, TESTDATE DATE, "
+             "PATIENTNAME VARCHAR(40), PATIENTID VARCHAR(20), FORENAME VARCHAR(40), "
+             "MOTHERSNAME VARCHAR(40), NOTES VARCHAR(200), DATEOFBIRTH DATE, PendingDelete CHAR(1), "
+             "TestType VARCHAR(5), TestTypeSub INTEGER, DTAFileName VARCHAR(120))",
+             "CREATE INDEX IDX_DOWNLOADS_PATIENTNAME ON Downloads (PATIENTNAME)"}) {
+        query.SetSQL(statement);
+        query.ExecQuery();
+        transaction.Commit();
+        transaction.StartTransaction();
+    }
+    transaction.Commit();
+}
+
+void SetOptional(firebird::Query& query, int index, const std::optional<std::string>& value) {
+    if (value) {
+        query.SetParam(index, *value);
+    } else {
+        query.SetParamNull(index);
+    }
+}
+
+void InsertRows(firebird::Database& database, const std::vector<SampleRow>& rows, RowMaker& maker) {
+    firebird::Transaction transaction(database);
+    firebird::Query insert(database, transaction);
+    transaction.StartTransaction();
+    insert.SetSQL("INSERT INTO Downloads (DOWNLOADID, TESTDATE, PATIENTNAME, PATIENTID, FORENAME, "
+                  "MOTHERSNAME, NOTES, DATEOFBIRTH, PendingDelete, TestType, TestTypeSub, DTAFileName) "
+                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    insert.Prepare();
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        const SampleRow& row = rows[i];
+        const auto day = [&](int base, int span) {
+            return std::to_string(base + static_cast<int>(maker.Pick(static_cast<std::size_t>(span)))) +
+                   "-0" + std::to_string(1 + maker.Pick(9)) + "-1" + std::to_string(maker.Pick(9));
+        };
+        insert.SetParam(0, static_cast<std::int64_t>(i + 1));
+        insert.SetParam(1, day(2010, 10) + " 10:15:00");
+        SetOptional(insert, 2, row.Name);
+        SetOptional(insert, 3, row.Id);
+        insert.SetParam(4, row.Forename);
+        insert.SetParam(5, row.MothersName);
+        insert.SetParam(6, row.Notes);
+        insert.SetParam(7, day(1930, 80));
+        SetOptional(insert, 8, row.PendingDelete);
+        insert.SetParam(9, row.TestType);
+        if (row.TestTypeSub) {
+            insert.SetParam(10, static_cast<std::int64_t>(*row.TestTypeSub));
+        } else {
+            insert.SetParamNull(10);
+        }
+        insert.SetParam(11, row.StoredName);
+        insert.ExecQuery();
+        if ((i + 1) % 10000 == 0) {
+            transaction.Commit();
+            transaction.StartTransaction();
+        }
+    }
+    transaction.Commit();
+}
+
+} // namespace
+
+SampleArchiveSummary MakeSampleArchive(const SampleArchiveOptions& options) {
+    if (options.Patients < 0 || options.TestsPerPatient < 1 || options.FileSize < 0) {
+        throw std::invalid_argument("patients, tests per patient and file size must be positive");
+    }
+    const std::string folder = IncludeTrailingDelimiter(options.Folder);
+    if (FileExists(folder + "LogData.FB")) {
+        throw std::runtime_error(folder + "LogData.FB already exists");
+    }
+    std::filesystem::create_directories(folder);
+
+    RowMaker maker(options);
+    std::vector<SampleRow> rows;
+    rows.reserve(static_cast<std::size_t>(options.Patients * options.TestsPerPatient + 64));
+    for (int p = 0; p < options.Patients; ++p) {
+        std::string number = std::to_string(p + 1);
+        number.insert(0, 6 - std::min<std::size_t>(6, number.size()), '0');
+        const std::string name = std::string(kSurnames[maker.Pick(kSurnames.size())]) + " " +
+                                 kForenames[maker.Pick(kForenames.size())] + " " + number;
+        const std::string id = "K" + number;
+        for (int t = 0; t < options.TestsPerPatient; ++t) {
+            rows.push_back(maker.Test(name, id));
+        }
+    }
+    if (options.Awkward) {
+        AddAwkwardRows(maker, rows);
+    }
+    // Stored in another order than the names, as tests arrive in a clinic.
+    std::shuffle(rows.begin(), rows.end(), maker.Random());
+
+    SampleArchiveSummary summary;
+    for (const std::string sub : {"DTAfiles", "ABRfiles", "DPGfiles"}) {
+        std::filesystem::create_directories(folder + sub);
+    }
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        SampleRow& row = rows[i];
+        if (row.TestType != "TEQ" && row.TestType != "ABR" && row.TestType != "DP" && row.TestType != "DPG") {
+            continue;
+        }
+        PlaceFile(row);
+        if (row.FileSize < 0 || row.StoredName.find("..") != std::string::npos ||
+            row.StoredName.find(':') != std::string::npos) {
+            continue;
+        }
+        WriteFile(folder + row.FilePath, FileContent(row, static_cast<int>(i), options.Seed));
+        ++summary.Files;
+        summary.Bytes += row.FileSize;
+    }
+    if (options.Awkward) {
+        // A file the escaping name would reach, and a sub-folder spelt in another letter case.
+        SampleRow bait = maker.Test("Bait", "AW-BAIT");
+        WriteFile(folder + "DPGfiles/escape.VekTE", FileContent(bait, 0, options.Seed));
+        std::filesystem::rename(folder + "ABRfiles", folder + "abrFILES");
+        summary.Files += 1;
+        summary.Bytes += bait.FileSize;
+    }
+
+    firebird::CreateDatabase(options.LibraryName, folder + "LogData.FB", kArchiveUser, kArchivePassword);
+    firebird::Database database;
+    database.DBName = folder + "LogData.FB";
+    database.LibraryName = options.LibraryName;
+    database.DBParams = {std::string("isc_dpb_user_name=") + kArchiveUser,
+                         std::string("isc_dpb_password=") + kArchivePassword};
+    database.Open();
+    CreateSchema(database);
+    InsertRows(database, rows, maker);
+    database.Close();
+
+    summary.Rows = static_cast<int>(rows.size());
+    std::vector<std::pair<std::optional<std::string>, std::optional<std::string>>> identities;
+    for (const SampleRow& row : rows) {
+        identities.emplace_back(row.Name, row.Id);
+    }
+    std::sort(identities.begin(), identities.end());
+    summary.Patients = static_cast<int>(std::unique(identities.begin(), identities.end()) - identities.begin());
+    return summary;
+}
+
+} // namespace kestrin
