@@ -91,10 +91,9 @@ void Database::Close() {
     for (Query* query : queries_) {
         query->Drop();
     }
+    // What is still active here could not be committed; it cannot outlive the attachment.
     for (Transaction* transaction : transactions_) {
-        if (transaction->Active()) {
-            transaction->Commit();
-        }
+        transaction->Abandon();
     }
     ISC_STATUS_ARRAY status{};
     library_->detach_database(status, &handle_);
