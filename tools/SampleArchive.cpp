@@ -1,5 +1,7 @@
 #include "tools/SampleArchive.h"
 
+#include "engine/TestDataFile.h"
+
 #include "firebird/CreateDatabase.h"
 #include "firebird/Database.h"
 #include "firebird/Query.h"

@@ -22,10 +22,6 @@ struct SampleArchiveSummary {
     std::int64_t Bytes = 0;
 };
 
-// The block that carries the patient's identity in every test data file.
-inline constexpr int kPatientBlockOffset = 51;
-inline constexpr int kPatientBlockSize = 139;
-
 // The user name and password every archive database answers to.
 inline constexpr const char* kArchiveUser = "Wexlan";
 inline constexpr const char* kArchivePassword = "Gravlex";

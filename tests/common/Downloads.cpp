@@ -1,0 +1,63 @@
+#include "tests/common/Downloads.h"
+
+#include "firebird/CreateDatabase.h"
+#include "firebird/Database.h"
+#include "firebird/Query.h"
+#include "firebird/Transaction.h"
+#include "tests/common/Archive.h"
+
+namespace kestrin::testing {
+namespace {
+
+void Connect(firebird::Database& database, const std::string& path) {
+    database.DBName = path;
+    database.LibraryName = ClientLibrary();
+    database.DBParams = {"isc_dpb_user_name=Wexlan", "isc_dpb_password=Gravlex"};
+    database.Open();
+}
+
+} // namespace
+
+std::map<int, DownloadRow> ReadDownloads(const std::string& databasePath) {
+    firebird::Database database;
+    Connect(database, databasePath);
+    firebird::Transaction read(database);
+    firebird::Query query(database, read);
+    read.StartTransaction();
+    query.SetSQL("SELECT * FROM Downloads");
+    query.ExecQuery();
+    std::map<int, DownloadRow> rows;
+    while (!query.Eof()) {
+        DownloadRow row;
+        for (int i = 0; i < query.FieldCount(); ++i) {
+            const firebird::Field field = query.Fields(i);
+            row[field.Name()] = field.IsNull() ? std::nullopt : std::optional(field.AsString());
+        }
+        rows[query.FieldByName("DOWNLOADID").AsInteger()] = row;
+        query.Next();
+    }
+    read.Commit();
+    database.Close();
+    return rows;
+}
+
+void ExecuteStatements(const std::string& databasePath, const std::vector<std::string>& statements) {
+    firebird::Database database;
+    Connect(database, databasePath);
+    firebird::Transaction transaction(database);
+    firebird::Query query(database, transaction);
+    for (const std::string& statement : statements) {
+        transaction.StartTransaction();
+        query.SetSQL(statement);
+        query.ExecQuery();
+        transaction.Commit();
+    }
+    database.Close();
+}
+
+void CreateArchiveDatabase(const std::string& databasePath, const std::vector<std::string>& statements) {
+    firebird::CreateDatabase(ClientLibrary(), databasePath, "Wexlan", "Gravlex");
+    ExecuteStatements(databasePath, statements);
+}
+
+} // namespace kestrin::testing
