@@ -1,0 +1,34 @@
+#include "tests/common/Archive.h"
+#include "tests/ui/WindowFixture.h"
+#include "ui/DirectoryListBoxEx.h"
+#include "ui/GlowButton.h"
+
+#include <QDir>
+#include <QTest>
+
+namespace kestrin {
+namespace {
+
+// Pictures of the idle and the busy window for a reviewer's eye, at the real size.
+class ScreenshotTest : public testing::WindowFixture {};
+
+TEST_F(ScreenshotTest, WritesTheIdleAndTheBusyWindow) {
+    QDir().mkpath(KESTRIN_SCREENSHOTS);
+    const QString idle = QString(KESTRIN_SCREENSHOTS) + "main-window.png";
+    const QString busy = QString(KESTRIN_SCREENSHOTS) + "main-window-busy.png";
+    QImage idleImage = form_->grab().toImage();
+    ASSERT_TRUE(idleImage.save(idle));
+    EXPECT_EQ(idleImage.size(), QSize(537, 413) * idleImage.devicePixelRatio());
+
+    testing::MakeArchive(folder_ / "SampleArchive", 30, 3);
+    Find<ui::TDirectoryListBoxEx>("DirectoryListBoxEx1")->SetDirectory(QString::fromStdString(folder_ / "SampleArchive"));
+    bool saved = false;
+    testing::ModalBoxes boxes([&] { saved = form_->grab().save(busy); });
+    QTest::mouseClick(Find<ui::TAdvGlowButton>("AdvGlowButton2"), Qt::LeftButton);
+    EXPECT_TRUE(saved);
+    // The panel's colours are where they belong.
+    EXPECT_EQ(idleImage.pixelColor(21, 11).red(), idleImage.pixelColor(21, 11).green());
+}
+
+} // namespace
+} // namespace kestrin
