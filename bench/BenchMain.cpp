@@ -50,7 +50,8 @@ Finished Run(const std::vector<std::string>& command, const std::string& scratch
     Finished finished;
     rusage usage{};
     wait4(child, &finished.status, 0, &usage);
-    finished.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    finished.seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     finished.peakKiB = usage.ru_maxrss;
     std::ifstream in(errors);
     finished.errors.assign(std::istreambuf_iterator<char>(in), {});
@@ -68,7 +69,8 @@ void Require(const Finished& finished, const std::string& what) {
 void Settle(bool cold) {
     sync();
     if (cold) {
-        std::ofstream("/proc/sys/vm/drop_caches") << "3\n"; // as root only; otherwise the caches stay warm
+        std::ofstream("/proc/sys/vm/drop_caches")
+            << "3\n"; // as root only; otherwise the caches stay warm
     }
 }
 
@@ -98,7 +100,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--cold") {
             cold = true;
         } else {
-            std::cerr << "Usage: kestrin-bench [--skip-largest] [--sizes N,N,...] [--work FOLDER] [--repeat N] [--cold]\n";
+            std::cerr << "Usage: kestrin-bench [--skip-largest] [--sizes N,N,...] [--work FOLDER] "
+                         "[--repeat N] [--cold]\n";
             return 2;
         }
     }
@@ -106,14 +109,15 @@ int main(int argc, char** argv) {
     fs::remove_all(work);
     fs::create_directories(work);
 
-    std::printf("%8s %8s %8s %7s %7s %7s %7s %7s %7s %9s %8s %7s %8s %8s %9s\n", "tests", "patients", "total_s",
-                "copy_s", "count_s", "scan_s", "stmts_s", "files_s", "commit_s", "tests/s", "peak_MiB", "cp_a_s",
-                "copy/cp", "total/cp", "us/test");
+    std::printf("%8s %8s %8s %7s %7s %7s %7s %7s %7s %9s %8s %7s %8s %8s %9s\n", "tests",
+                "patients", "total_s", "copy_s", "count_s", "scan_s", "stmts_s", "files_s",
+                "commit_s", "tests/s", "peak_MiB", "cp_a_s", "copy/cp", "total/cp", "us/test");
     for (const int tests : sizes) {
         const int patients = std::max(1, tests / 3);
         const std::string archive = work + "/Clinic" + std::to_string(tests);
-        Require(Run({app + "kestrin-sample-archive", "--seed", "7", "--patients", std::to_string(patients),
-                     "--tests-per-patient", "3", "--file-size", std::to_string(fileSize), archive},
+        Require(Run({app + "kestrin-sample-archive", "--seed", "7", "--patients",
+                     std::to_string(patients), "--tests-per-patient", "3", "--file-size",
+                     std::to_string(fileSize), archive},
                     work),
                 "making the archive");
 
@@ -128,7 +132,8 @@ int main(int argc, char** argv) {
             Require(copied, "cp -a");
             fs::remove_all(archive + "_cp");
             Settle(cold);
-            const Finished anonymised = Run({app + "kestrin-anonymise-cli", "--timings", archive}, work);
+            const Finished anonymised =
+                Run({app + "kestrin-anonymise-cli", "--timings", archive}, work);
             Require(anonymised, "the anonymisation run");
             for (const auto& entry : fs::directory_iterator(work)) {
                 if (entry.path().filename().string().find("_Anonymous_") != std::string::npos) {
@@ -145,13 +150,16 @@ int main(int argc, char** argv) {
 
         std::map<std::string, double> phase;
         const std::regex figure(R"((copy|count|scan|statements|files|commits) ([0-9.]+) s)");
-        for (std::sregex_iterator it(run.errors.begin(), run.errors.end(), figure), end; it != end; ++it) {
+        for (std::sregex_iterator it(run.errors.begin(), run.errors.end(), figure), end; it != end;
+             ++it) {
             phase[(*it)[1]] = std::stod((*it)[2]);
         }
-        std::printf("%8d %8d %8.3f %7.3f %7.3f %7.3f %7.3f %7.3f %8.3f %9.0f %8.1f %7.3f %8.2f %8.2f %9.1f\n", tests,
-                    patients, run.seconds, phase["copy"], phase["count"], phase["scan"], phase["statements"],
-                    phase["files"], phase["commits"], tests / run.seconds, run.peakKiB / 1024.0, copy.seconds,
-                    phase["copy"] / copy.seconds, run.seconds / copy.seconds, run.seconds * 1e6 / tests);
+        std::printf("%8d %8d %8.3f %7.3f %7.3f %7.3f %7.3f %7.3f %8.3f %9.0f %8.1f %7.3f %8.2f "
+                    "%8.2f %9.1f\n",
+                    tests, patients, run.seconds, phase["copy"], phase["count"], phase["scan"],
+                    phase["statements"], phase["files"], phase["commits"], tests / run.seconds,
+                    run.peakKiB / 1024.0, copy.seconds, phase["copy"] / copy.seconds,
+                    run.seconds / copy.seconds, run.seconds * 1e6 / tests);
         std::fflush(stdout);
         for (const auto& entry : fs::directory_iterator(work)) {
             fs::remove_all(entry.path());

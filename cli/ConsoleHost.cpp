@@ -23,8 +23,8 @@ void ConsoleHost::SetProgressPosition(int position) {
     constexpr int kWidth = 40;
     const int filled = static_cast<int>(static_cast<long long>(position) * kWidth / maximum_);
     errors_ << "\r[" << std::string(static_cast<std::size_t>(std::min(filled, kWidth)), '#')
-            << std::string(static_cast<std::size_t>(kWidth - std::min(filled, kWidth)), ' ') << "] " << position
-            << "/" << maximum_ << std::flush;
+            << std::string(static_cast<std::size_t>(kWidth - std::min(filled, kWidth)), ' ') << "] "
+            << position << "/" << maximum_ << std::flush;
     progressShown_ = true;
 }
 
@@ -34,7 +34,9 @@ void ConsoleHost::ShowMessage(MessageKind kind, const std::string& text) {
     lastMessage_ = kind;
 }
 
-void ConsoleHost::Pause(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
+void ConsoleHost::Pause(int milliseconds) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
 
 void ConsoleHost::EndProgressLine() {
     if (progressShown_) {

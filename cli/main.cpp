@@ -31,10 +31,11 @@ double Seconds(std::chrono::steady_clock::duration duration) {
 }
 
 void PrintTimings(const kestrin::RunTimings& t) {
-    std::cerr << std::fixed << std::setprecision(3) << "timings: copy " << Seconds(t.Copy) << " s, count "
-              << Seconds(t.Count) << " s, scan " << Seconds(t.Scan) << " s (statements "
-              << Seconds(t.PatientStatements) << " s, files " << Seconds(t.FileRewrites) << " s, commits "
-              << Seconds(t.Commits) << " s), patients " << t.Patients << ", tests " << t.TestsSelected << "\n";
+    std::cerr << std::fixed << std::setprecision(3) << "timings: copy " << Seconds(t.Copy)
+              << " s, count " << Seconds(t.Count) << " s, scan " << Seconds(t.Scan)
+              << " s (statements " << Seconds(t.PatientStatements) << " s, files "
+              << Seconds(t.FileRewrites) << " s, commits " << Seconds(t.Commits) << " s), patients "
+              << t.Patients << ", tests " << t.TestsSelected << "\n";
 }
 
 } // namespace
@@ -62,7 +63,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     // The folder as the folder list would hold it: absolute, no trailing delimiter.
-    folder = kestrin::ExcludeTrailingDelimiter(std::filesystem::absolute(folder).lexically_normal().string());
+    folder = kestrin::ExcludeTrailingDelimiter(
+        std::filesystem::absolute(folder).lexically_normal().string());
 
     kestrin::ConsoleHost host(folder, std::cerr, isatty(STDERR_FILENO) != 0);
     kestrin::AnonymisationRun run(host, {kestrin::ProgramFolder()});

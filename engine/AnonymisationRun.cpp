@@ -10,6 +10,8 @@
 #include <sys/stat.h>
 
 #include <exception>
+#include <optional>
+#include <type_traits>
 #include <utility>
 
 namespace kestrin {
@@ -20,27 +22,29 @@ constexpr const char* kPassword = "Gravlex";
 constexpr int kBatchSize = 1000;
 constexpr int kBatchPauseMs = 20;
 
-// Runs the clean-up after the body, also while an error passes out of the body. A clean-up
-// that fails while an error is already passing is dropped: the first error is the one reported.
-template <typename Body, typename Cleanup>
-auto WithCleanup(Body&& body, Cleanup&& cleanup) {
+// Runs the clean-up after the body, also while an error passes out of the body.
+template <typename Body, typename Cleanup> auto WithCleanup(Body&& body, Cleanup&& cleanup) {
+    using Result = decltype(body());
+    std::optional<std::conditional_t<std::is_void_v<Result>, bool, Result>> result;
     try {
-        if constexpr (std::is_void_v<decltype(body())>) {
+        if constexpr (std::is_void_v<Result>) {
             body();
+            result = true;
         } else {
-            auto result = body();
-            cleanup();
-            return result;
+            result = body();
         }
     } catch (...) {
         try {
             cleanup();
         } catch (...) {
+            // A clean-up that fails while an error is passing gives way: the first error is
+            // reported.
         }
         throw;
     }
-    if constexpr (std::is_void_v<decltype(body())>) {
-        cleanup();
+    cleanup();
+    if constexpr (!std::is_void_v<Result>) {
+        return std::move(*result);
     }
 }
 
@@ -98,10 +102,10 @@ void AnonymisationRun::Execute() {
 }
 
 void AnonymisationRun::RunFromBusyState() {
-    sourceFolder_ = IncludeTrailingDelimiter(host_.CurrentFolder());
-    state_.CopyFolder = ExcludeTrailingDelimiter(sourceFolder_) + "_Anonymous_" +
+    const std::string sourceFolder = IncludeTrailingDelimiter(host_.CurrentFolder());
+    state_.CopyFolder = ExcludeTrailingDelimiter(sourceFolder) + "_Anonymous_" +
                         ToUtf8(CopyFolderTimeStamp(settings_.Clock())) + "/";
-    if (!FileExists(sourceFolder_ + "LogData.FB")) {
+    if (!FileExists(sourceFolder + "LogData.FB")) {
         Message(MessageKind::Error, messages::kNoDatabase);
         return;
     }
@@ -109,11 +113,13 @@ void AnonymisationRun::RunFromBusyState() {
     {
         const TimedSection timed(timings_.Copy);
         mkdir(ExcludeTrailingDelimiter(state_.CopyFolder).c_str(), 0777);
-        const std::vector<CopyFailure> failures = CopyDirectoryTree(sourceFolder_, state_.CopyFolder);
+        const std::vector<CopyFailure> failures =
+            CopyDirectoryTree(sourceFolder, state_.CopyFolder);
         if (!failures.empty()) {
             // Anonymising an incomplete copy would pass for a success.
-            Message(MessageKind::Error, std::string(messages::kCopyFailed) + "\n" + failures.front().SourcePath +
-                                            ": " + failures.front().Reason);
+            Message(MessageKind::Error, std::string(messages::kCopyFailed) + "\n" +
+                                            failures.front().SourcePath + ": " +
+                                            failures.front().Reason);
             return;
         }
     }
@@ -174,8 +180,10 @@ void AnonymisationRun::RunScan(std::int32_t rowTotal) {
     state_.DateOfBirthText = ToCodePage1252(FormatFixedDateTime(0));
     SetPatientStatementTexts(PFIBQuery2, PFIBQuery3);
     // Sorted rather than walked along the name index: the scan must meet each row once, with
-    // the values it had when the run began, while batches of renamed rows are committed.
-    pFIBQuery1.SetSQL("Select * from Downloads PLAN SORT (Downloads NATURAL) ORDER by PATIENTNAME asc");
+    // the values it had when the run began, while batches of renamed rows are committed. Only
+    // the two columns it compares are sorted, so memory stays flat in the size of the archive.
+    pFIBQuery1.SetSQL("Select PATIENTNAME, PATIENTID from Downloads PLAN SORT (Downloads NATURAL) "
+                      "ORDER by PATIENTNAME asc");
 
     const TimedSection timed(timings_.Scan);
     WithCleanup(
@@ -184,33 +192,12 @@ void AnonymisationRun::RunScan(std::int32_t rowTotal) {
             PFIBTransaction2.StartTransaction();
             while (!pFIBQuery1.Eof()) {
                 const std::string name = pFIBQuery1.FieldByName("PatientName").AsString();
-                const bool samePatient = state_.PatientStarted && name == state_.PreviousName &&
-                                         pFIBQuery1.FieldByName("PatientID").AsString() == state_.PreviousId;
-                if (!samePatient) {
-                    const std::string id = pFIBQuery1.FieldByName("PATIENTID").AsString();
-                    PatientOutcome outcome = PatientOutcome::Done;
-                    try {
-                        outcome = ReplacePatientIdentity(state_, name, id, PFIBQuery2, PFIBQuery3, timings_);
-                    } catch (...) {
-                        // Leaving the patient through an error still applies its batch commit; a
-                        // failure of that commit gives way to the error already passing.
-                        try {
-                            ApplyBatchCommitRule();
-                        } catch (...) {
-                        }
-                        throw;
-                    }
-                    if (outcome == PatientOutcome::UpdateFailed) {
-                        Message(MessageKind::Error, messages::kUpdateFailed);
-                        ApplyBatchCommitRule();
-                        return;
-                    }
-                    if (outcome == PatientOutcome::SelectionFailed) {
-                        Message(MessageKind::Error, messages::kSelectionFailed);
-                        ApplyBatchCommitRule();
-                        return;
-                    }
-                    ApplyBatchCommitRule();
+                const bool samePatient =
+                    state_.PatientStarted && name == state_.PreviousName &&
+                    pFIBQuery1.FieldByName("PatientID").AsString() == state_.PreviousId;
+                if (!samePatient &&
+                    !WorkOnPatient(name, pFIBQuery1.FieldByName("PATIENTID").AsString())) {
+                    return;
                 }
                 ++rowsScanned;
                 if (state_.IdentityCounter % 10 == 0 || rowsScanned == rowTotal) {
@@ -222,6 +209,28 @@ void AnonymisationRun::RunScan(std::int32_t rowTotal) {
             Message(MessageKind::Information, messages::kSuccess);
         },
         [&] { CloseScan(); });
+}
+
+bool AnonymisationRun::WorkOnPatient(const std::string& name, const std::string& id) {
+    PatientOutcome outcome = PatientOutcome::Done;
+    try {
+        outcome = ReplacePatientIdentity(state_, name, id, PFIBQuery2, PFIBQuery3, timings_);
+    } catch (...) {
+        // Leaving the patient through an error still applies its batch commit.
+        try {
+            ApplyBatchCommitRule();
+        } catch (...) {
+            // Gives way to the error already passing.
+        }
+        throw;
+    }
+    if (outcome == PatientOutcome::UpdateFailed) {
+        Message(MessageKind::Error, messages::kUpdateFailed);
+    } else if (outcome == PatientOutcome::SelectionFailed) {
+        Message(MessageKind::Error, messages::kSelectionFailed);
+    }
+    ApplyBatchCommitRule();
+    return outcome == PatientOutcome::Done;
 }
 
 void AnonymisationRun::ApplyBatchCommitRule() {

@@ -15,8 +15,8 @@
 namespace kestrin {
 
 struct RunSettings {
-    std::string ProgramFolder;                       // ends in '/'
-    std::string MountTable = kSystemMountTable;      // where network mounts are looked up
+    std::string ProgramFolder;                  // ends in '/'
+    std::string MountTable = kSystemMountTable; // where network mounts are looked up
     std::function<DateTimeValue()> Clock = NowAsDateTime;
 };
 
@@ -33,15 +33,15 @@ public:
     const RunTimings& Timings() const { return timings_; }
 
 private:
-    enum class Stop { Continue, End };
-
     void RunFromBusyState();
     void RunScan(std::int32_t rowTotal);
     std::int32_t CountRows();
     bool Connect();
+    // False when the patient's outcome ends the run.
+    bool WorkOnPatient(const std::string& name, const std::string& id);
     void ApplyBatchCommitRule();
-    void CloseScan();      // stage A
-    void RestoreIdle();    // stage B
+    void CloseScan();   // stage A
+    void RestoreIdle(); // stage B
     void Message(MessageKind kind, const std::string& text) { host_.ShowMessage(kind, text); }
 
     RunHost& host_;
@@ -49,7 +49,6 @@ private:
     bool FActiveSemaphore = false;
     PatientRunState state_;
     RunTimings timings_;
-    std::string sourceFolder_;
 
     firebird::Database FIBDatabase1;
     firebird::Transaction pFIBTransaction1{FIBDatabase1};

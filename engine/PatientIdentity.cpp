@@ -13,13 +13,16 @@ namespace {
 // Matches the stored name and ID byte for byte: the length test keeps the comparison from
 // ignoring trailing blanks, and a null matches the empty text.
 constexpr const char* kUpdateText =
-    "UPDATE Downloads SET PATIENTNAME=?,PATIENTID=?,FORENAME='',MOTHERSNAME='',NOTES='',DATEOFBIRTH=?"
+    "UPDATE Downloads SET "
+    "PATIENTNAME=?,PATIENTID=?,FORENAME='',MOTHERSNAME='',NOTES='',DATEOFBIRTH=?"
     " WHERE (PendingDelete='F' OR PendingDelete is null)"
-    " AND (PATIENTNAME=? OR (PATIENTNAME is null AND ?=1)) AND COALESCE(OCTET_LENGTH(PATIENTNAME),0)=?"
+    " AND (PATIENTNAME=? OR (PATIENTNAME is null AND ?=1)) AND "
+    "COALESCE(OCTET_LENGTH(PATIENTNAME),0)=?"
     " AND (PATIENTID=? OR (PATIENTID is null AND ?=1)) AND COALESCE(OCTET_LENGTH(PATIENTID),0)=?";
 
-constexpr const char* kSelectionText = "SELECT * FROM Downloads WHERE (PendingDelete='F' OR PendingDelete is null)"
-                                       " AND PATIENTNAME=? AND PATIENTID=?";
+constexpr const char* kSelectionText =
+    "SELECT * FROM Downloads WHERE (PendingDelete='F' OR PendingDelete is null)"
+    " AND PATIENTNAME=? AND PATIENTID=?";
 
 void BindStoredValue(firebird::Query& update, int first, std::string_view value) {
     update.SetParam(first, value);
@@ -77,7 +80,8 @@ PatientOutcome ReplacePatientIdentity(PatientRunState& state, const std::string&
         while (!selection.Eof()) {
             {
                 const TimedSection timed(timings.FileRewrites);
-                RewriteTestDataFile(selection, state.CopyFolder, state.GeneratedName, state.GeneratedId);
+                RewriteTestDataFile(selection, state.CopyFolder, state.GeneratedName,
+                                    state.GeneratedId);
                 ++timings.TestsSelected;
             }
             selection.Next();

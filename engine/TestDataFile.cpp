@@ -17,9 +17,12 @@
 namespace kestrin {
 namespace {
 
-bool IsDelimiter(char c) { return c == '\\' || c == '/'; }
+bool IsDelimiter(char c) {
+    return c == '\\' || c == '/';
+}
 
-// The name of an entry of the folder, exact when it exists, else the first that differs only in case.
+// The name of an entry of the folder, exact when it exists, else the first that differs only in
+// case.
 std::optional<std::string> EntryIn(const std::string& folder, const std::string& name) {
     struct stat info {};
     if (lstat((folder + name).c_str(), &info) == 0) {
@@ -65,13 +68,16 @@ std::optional<TestDataLocation> LocationOfTestType(const std::string& testType,
 std::string ReplaceExtension(const std::string& storedName, const std::string& extension) {
     const std::size_t start = storedName.find_last_of("\\/:");
     const std::size_t dot = storedName.rfind('.');
-    const bool hasExtension = dot != std::string::npos && (start == std::string::npos || dot > start);
+    const bool hasExtension =
+        dot != std::string::npos && (start == std::string::npos || dot > start);
     return (hasExtension ? storedName.substr(0, dot) : storedName) + extension;
 }
 
-std::optional<std::string> FindTestDataFile(const std::string& copyFolder, const std::string& subFolder,
+std::optional<std::string> FindTestDataFile(const std::string& copyFolder,
+                                            const std::string& subFolder,
                                             const std::string& storedName) {
-    if (storedName.empty() || IsDelimiter(storedName.front()) || storedName.find(':') != std::string::npos) {
+    if (storedName.empty() || IsDelimiter(storedName.front()) ||
+        storedName.find(':') != std::string::npos) {
         return std::nullopt;
     }
     std::vector<std::string> elements;
@@ -112,7 +118,8 @@ std::optional<std::string> FindTestDataFile(const std::string& copyFolder, const
     return path;
 }
 
-void RewritePatientBlock(const std::string& path, const std::string& generatedName, const std::string& generatedId) {
+void RewritePatientBlock(const std::string& path, const std::string& generatedName,
+                         const std::string& generatedId) {
     const std::int64_t size = FileSizeOf(path);
     UniqueFd file(open(path.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC));
     if (!file) {
@@ -132,14 +139,18 @@ void RewritePatientBlock(const std::string& path, const std::string& generatedNa
         }
         Fail("Cannot read the patient block of", path);
     }
-    const auto clear = [&](std::size_t from, std::size_t to) { std::memset(block.data() + from, 0, to - from + 1); };
+    const auto clear = [&](std::size_t from, std::size_t to) {
+        std::memset(block.data() + from, 0, to - from + 1);
+    };
     clear(20, 39);
     clear(77, 91);
     clear(72, 75);
     clear(60, 71);
     clear(0, 19);
-    std::memcpy(block.data(), generatedName.data(), std::min<std::size_t>(generatedName.size(), 20));
-    std::memcpy(block.data() + 60, generatedId.data(), std::min<std::size_t>(generatedId.size(), 12));
+    std::memcpy(block.data(), generatedName.data(),
+                std::min<std::size_t>(generatedName.size(), 20));
+    std::memcpy(block.data() + 60, generatedId.data(),
+                std::min<std::size_t>(generatedId.size(), 12));
     const ssize_t written = pwrite(file.get(), block.data(), block.size(), kPatientBlockOffset);
     if (written != kPatientBlockSize) {
         if (written >= 0) {
@@ -152,15 +163,18 @@ void RewritePatientBlock(const std::string& path, const std::string& generatedNa
     }
 }
 
-void RewriteTestDataFile(const firebird::Query& row, const std::string& copyFolder, const std::string& generatedName,
-                         const std::string& generatedId) {
-    const std::optional<TestDataLocation> location = LocationOfTestType(
-        row.FieldByName("TestType").AsString(), [&] { return row.FieldByName("TestTypeSub").AsInteger(); });
+void RewriteTestDataFile(const firebird::Query& row, const std::string& copyFolder,
+                         const std::string& generatedName, const std::string& generatedId) {
+    const std::optional<TestDataLocation> location =
+        LocationOfTestType(row.FieldByName("TestType").AsString(),
+                           [&] { return row.FieldByName("TestTypeSub").AsInteger(); });
     if (!location) {
         return;
     }
-    const std::string storedName = ReplaceExtension(row.FieldByName("DTAFileName").AsString(), location->Extension);
-    if (const std::optional<std::string> path = FindTestDataFile(copyFolder, location->SubFolder, storedName)) {
+    const std::string storedName =
+        ReplaceExtension(row.FieldByName("DTAFileName").AsString(), location->Extension);
+    if (const std::optional<std::string> path =
+            FindTestDataFile(copyFolder, location->SubFolder, storedName)) {
         RewritePatientBlock(*path, generatedName, generatedId);
     }
 }

@@ -31,20 +31,23 @@ struct TestDataLocation {
 std::optional<TestDataLocation> LocationOfTestType(const std::string& testType,
                                                    const std::function<int()>& testSubType);
 
-// The stored name with its extension replaced: x.dta, a.b.dta and x become x.VekTE, a.b.VekTE, x.VekTE.
+// The stored name with its extension replaced: x.dta, a.b.dta and x become x.VekTE, a.b.VekTE,
+// x.VekTE.
 std::string ReplaceExtension(const std::string& storedName, const std::string& extension);
 
 // The file inside copyFolder/subFolder that a stored (Windows) name names, looked up without regard
 // to letter case where the exact name is missing. None when it is missing, is no regular file, or
 // when the name is absolute, carries a drive colon or climbs out of the sub-folder.
-std::optional<std::string> FindTestDataFile(const std::string& copyFolder, const std::string& subFolder,
+std::optional<std::string> FindTestDataFile(const std::string& copyFolder,
+                                            const std::string& subFolder,
                                             const std::string& storedName);
 
 // Writes the generated identity into the file's patient block and clears three more fields.
-void RewritePatientBlock(const std::string& path, const std::string& generatedName, const std::string& generatedId);
+void RewritePatientBlock(const std::string& path, const std::string& generatedName,
+                         const std::string& generatedId);
 
 // One selected test row: finds its file in the copy and rewrites it.
-void RewriteTestDataFile(const firebird::Query& row, const std::string& copyFolder, const std::string& generatedName,
-                         const std::string& generatedId);
+void RewriteTestDataFile(const firebird::Query& row, const std::string& copyFolder,
+                         const std::string& generatedName, const std::string& generatedId);
 
 } // namespace kestrin

@@ -16,8 +16,8 @@ std::string Quoted(const std::string& text) {
 
 } // namespace
 
-void CreateDatabase(const std::string& libraryName, const std::string& path, const std::string& user,
-                    const std::string& password, int pageSize) {
+void CreateDatabase(const std::string& libraryName, const std::string& path,
+                    const std::string& user, const std::string& password, int pageSize) {
     const ClientLibrary& library = LoadClientLibrary(libraryName);
     const std::string statement = "CREATE DATABASE " + Quoted(path) + " USER " + Quoted(user) +
                                   " PASSWORD " + Quoted(password) + " PAGE_SIZE " +
@@ -25,7 +25,8 @@ void CreateDatabase(const std::string& libraryName, const std::string& path, con
     ISC_STATUS_ARRAY status{};
     isc_db_handle database = 0;
     isc_tr_handle transaction = 0;
-    library.dsql_execute_immediate(status, &database, &transaction, 0, statement.c_str(), 1, nullptr);
+    library.dsql_execute_immediate(status, &database, &transaction, 0, statement.c_str(), 1,
+                                   nullptr);
     library.Check(status);
     library.detach_database(status, &database);
     library.Check(status);

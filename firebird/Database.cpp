@@ -101,9 +101,13 @@ void Database::Close() {
     library_->Check(status);
 }
 
-void Database::Unregister(Transaction* transaction) { std::erase(transactions_, transaction); }
+void Database::Unregister(Transaction* transaction) {
+    std::erase(transactions_, transaction);
+}
 
-void Database::Unregister(Query* query) { std::erase(queries_, query); }
+void Database::Unregister(Query* query) {
+    std::erase(queries_, query);
+}
 
 void Database::TransactionEnded(const Transaction* transaction) {
     for (Query* query : queries_) {

@@ -75,7 +75,8 @@ private:
 };
 
 std::string ScaledInteger(std::int64_t value, int scale) {
-    std::string digits = std::to_string(value < 0 ? -(value + 1) + 1ULL : static_cast<std::uint64_t>(value));
+    std::string digits =
+        std::to_string(value < 0 ? -(value + 1) + 1ULL : static_cast<std::uint64_t>(value));
     if (scale < 0) {
         const std::size_t places = static_cast<std::size_t>(-scale);
         if (digits.size() <= places) {
@@ -141,7 +142,9 @@ void Query::SetSQL(std::string text) {
     text_ = std::move(text);
 }
 
-bool Query::Prepared() const { return statement_ != nullptr; }
+bool Query::Prepared() const {
+    return statement_ != nullptr;
+}
 
 void Query::Drop() noexcept {
     if (statement_ && statement_->handle != 0 && database_.Connected()) {
@@ -191,7 +194,8 @@ void Query::Prepare() {
         library.dsql_sql_info(status, &s.handle, 1, &item, sizeof info, info);
         library.Check(status);
         if (info[0] == isc_info_sql_stmt_type) {
-            const int length = static_cast<unsigned char>(info[1]) | (static_cast<unsigned char>(info[2]) << 8);
+            const int length =
+                static_cast<unsigned char>(info[1]) | (static_cast<unsigned char>(info[2]) << 8);
             for (int i = length - 1; i >= 0; --i) {
                 s.type = (s.type << 8) | static_cast<unsigned char>(info[3 + i]);
             }
@@ -227,7 +231,8 @@ void Query::Next() {
     }
     const ClientLibrary& library = database_.Library();
     ISC_STATUS_ARRAY status{};
-    const ISC_STATUS result = library.dsql_fetch(status, &statement_->handle, SQLDA_VERSION1, statement_->out.get());
+    const ISC_STATUS result =
+        library.dsql_fetch(status, &statement_->handle, SQLDA_VERSION1, statement_->out.get());
     if (result == 100) {
         eof_ = true;
         return;
@@ -247,7 +252,7 @@ void Query::Close() {
     library.Check(status);
 }
 
-const Query::Statement& Query::Prepared(int index) const {
+const Query::Statement& Query::StatementFor(int index) const {
     if (!statement_) {
         throw EDatabaseError("Statement is not prepared");
     }
@@ -257,10 +262,12 @@ const Query::Statement& Query::Prepared(int index) const {
     return *statement_;
 }
 
-int Query::FieldCount() const { return statement_ ? statement_->out.Count() : 0; }
+int Query::FieldCount() const {
+    return statement_ ? statement_->out.Count() : 0;
+}
 
 Field Query::Fields(int index) const {
-    Prepared(index);
+    StatementFor(index);
     return Field(*this, index);
 }
 
@@ -274,21 +281,25 @@ Field Query::FieldByName(std::string_view name) const {
     const std::string wanted = upper(name);
     for (int i = 0; i < FieldCount(); ++i) {
         const XSQLVAR& var = statement_->out.Var(i);
-        if (upper(std::string_view(var.aliasname, static_cast<std::size_t>(var.aliasname_length))) == wanted) {
+        if (upper(std::string_view(var.aliasname,
+                                   static_cast<std::size_t>(var.aliasname_length))) == wanted) {
             return Field(*this, i);
         }
     }
     throw EDatabaseError("Field \"" + std::string(name) + "\" not found");
 }
 
-int Query::ParamCount() const { return statement_ ? statement_->in.Count() : 0; }
+int Query::ParamCount() const {
+    return statement_ ? statement_->in.Count() : 0;
+}
 
 void Query::SetParam(int index, std::string_view bytes) {
     Prepare();
     if (index < 0 || index >= ParamCount() || bytes.size() > 32767) {
         throw EDatabaseError("Parameter " + std::to_string(index) + " out of range");
     }
-    statement_->in.SetValue(index, SQL_TEXT, static_cast<short>(bytes.size()), bytes.data(), bytes.size());
+    statement_->in.SetValue(index, SQL_TEXT, static_cast<short>(bytes.size()), bytes.data(),
+                            bytes.size());
 }
 
 void Query::SetParam(int index, std::int64_t value) {
@@ -308,17 +319,17 @@ void Query::SetParamNull(int index) {
 }
 
 bool Field::IsNull() const {
-    const XSQLVAR& var = query_.Prepared(index_).out.Var(index_);
+    const XSQLVAR& var = query_.StatementFor(index_).out.Var(index_);
     return (var.sqltype & 1) != 0 && *var.sqlind < 0;
 }
 
 std::string Field::Name() const {
-    const XSQLVAR& var = query_.Prepared(index_).out.Var(index_);
+    const XSQLVAR& var = query_.StatementFor(index_).out.Var(index_);
     return std::string(var.aliasname, static_cast<std::size_t>(var.aliasname_length));
 }
 
 std::string Field::AsString() const {
-    const XSQLVAR& var = query_.Prepared(index_).out.Var(index_);
+    const XSQLVAR& var = query_.StatementFor(index_).out.Var(index_);
     if (query_.eof_ || IsNull()) {
         return {};
     }
@@ -348,9 +359,11 @@ std::string Field::AsString() const {
     case SQL_TIMESTAMP: {
         ISC_TIMESTAMP v;
         std::memcpy(&v, var.sqldata, sizeof v);
-        const double value = v.timestamp_date - kFirebirdDayZero + v.timestamp_time / (86400.0 * 10000.0);
+        const double value =
+            v.timestamp_date - kFirebirdDayZero + v.timestamp_time / (86400.0 * 10000.0);
         const FormatSettings& settings = ProcessFormatSettings();
-        return ToCodePage1252(FormatDateTime(settings.ShortDateFormat + u" " + settings.LongTimeFormat, value));
+        return ToCodePage1252(
+            FormatDateTime(settings.ShortDateFormat + u" " + settings.LongTimeFormat, value));
     }
     default:
         throw EDatabaseError("Field \"" + Name() + "\" has a type that cannot be read as text");
@@ -358,7 +371,7 @@ std::string Field::AsString() const {
 }
 
 int Field::AsInteger() const {
-    const XSQLVAR& var = query_.Prepared(index_).out.Var(index_);
+    const XSQLVAR& var = query_.StatementFor(index_).out.Var(index_);
     if (query_.eof_ || IsNull()) {
         return 0;
     }
@@ -378,7 +391,8 @@ int Field::AsInteger() const {
         if (text[first] == '+') {
             ++first;
         }
-        const auto [end, error] = std::from_chars(text.data() + first, text.data() + last + 1, value);
+        const auto [end, error] =
+            std::from_chars(text.data() + first, text.data() + last + 1, value);
         if (error == std::errc() && end == text.data() + last + 1) {
             return value;
         }

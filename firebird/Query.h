@@ -64,7 +64,7 @@ private:
         eof_ = true;
     }
     void Drop() noexcept;
-    const Statement& Prepared(int index) const;
+    const Statement& StatementFor(int index) const;
 
     Database& database_;
     Transaction& transaction_;

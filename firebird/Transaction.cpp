@@ -5,7 +5,9 @@
 
 namespace kestrin::firebird {
 
-Transaction::Transaction(Database& database) : database_(database) { database_.Register(this); }
+Transaction::Transaction(Database& database) : database_(database) {
+    database_.Register(this);
+}
 
 Transaction::~Transaction() {
     Abandon();

@@ -33,9 +33,13 @@ void CivilFromDays(long long z, int& year, int& month, int& day) {
     year = static_cast<int>(static_cast<long long>(yoe) + era * 400 + (month <= 2));
 }
 
-bool IsLetter(char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); }
+bool IsLetter(char16_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
+}
 
-char16_t Upper(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c; }
+char16_t Upper(char16_t c) {
+    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 32) : c;
+}
 
 std::u16string Digits(int value, int width) {
     std::u16string text;
@@ -77,11 +81,12 @@ DateTimeParts DecodeDateTime(DateTimeValue value) {
 }
 
 DateTimeValue EncodeDateTime(const DateTimeParts& parts) {
-    const long long days =
-        DaysFromCivil(parts.Year, static_cast<unsigned>(parts.Month), static_cast<unsigned>(parts.Day)) -
-        kDayZeroFromEpoch;
+    const long long days = DaysFromCivil(parts.Year, static_cast<unsigned>(parts.Month),
+                                         static_cast<unsigned>(parts.Day)) -
+                           kDayZeroFromEpoch;
     const double time =
-        ((parts.Hour * 60.0 + parts.Minute) * 60.0 + parts.Second + parts.Millisecond / 1000.0) / 86400.0;
+        ((parts.Hour * 60.0 + parts.Minute) * 60.0 + parts.Second + parts.Millisecond / 1000.0) /
+        86400.0;
     return days >= 0 ? static_cast<double>(days) + time : static_cast<double>(days) - time;
 }
 
@@ -90,7 +95,9 @@ DateTimeValue NowAsDateTime() {
     const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
     std::tm local{};
     localtime_r(&seconds, &local);
-    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() % 1000;
+    const auto ms =
+        std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count() %
+        1000;
     return EncodeDateTime({local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
                            local.tm_min, local.tm_sec, static_cast<int>(ms)});
 }
@@ -105,7 +112,8 @@ std::u16string FormatDateTime(std::u16string_view format, DateTimeValue value) {
         const char16_t c = format[i];
         if (!IsLetter(c)) {
             if (c == u'/' || c == u':') {
-                const char16_t separator = c == u'/' ? settings.DateSeparator : settings.TimeSeparator;
+                const char16_t separator =
+                    c == u'/' ? settings.DateSeparator : settings.TimeSeparator;
                 if (separator != 0) {
                     out.push_back(separator);
                 }

@@ -7,9 +7,9 @@ FormatSettings DefaultSettings() {
     FormatSettings settings;
     settings.ShortMonthNames = {u"Jan", u"Feb", u"Mar", u"Apr", u"May", u"Jun",
                                 u"Jul", u"Aug", u"Sep", u"Oct", u"Nov", u"Dec"};
-    settings.LongMonthNames = {u"January", u"February", u"March",     u"April",
-                               u"May",     u"June",     u"July",      u"August",
-                               u"September", u"October", u"November", u"December"};
+    settings.LongMonthNames = {u"January",   u"February", u"March",    u"April",
+                               u"May",       u"June",     u"July",     u"August",
+                               u"September", u"October",  u"November", u"December"};
     return settings;
 }
 

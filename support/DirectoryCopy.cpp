@@ -18,7 +18,9 @@
 namespace kestrin {
 namespace {
 
-std::string SystemReason(int error) { return std::strerror(error); }
+std::string SystemReason(int error) {
+    return std::strerror(error);
+}
 
 // Creates the folder and every missing one above it, parents first; failures show up later.
 void CreateFolderPath(const std::string& folder) {
@@ -37,8 +39,8 @@ bool CopyContent(int from, int to, off_t size) {
     off_t copied = 0;
     bool kernelCopy = true;
     while (copied < size && kernelCopy) {
-        const ssize_t n = copy_file_range(from, nullptr, to, nullptr,
-                                          static_cast<std::size_t>(size - copied), 0);
+        const ssize_t n =
+            copy_file_range(from, nullptr, to, nullptr, static_cast<std::size_t>(size - copied), 0);
         if (n > 0) {
             copied += n;
         } else if (n == 0) {
@@ -68,7 +70,8 @@ bool CopyContent(int from, int to, off_t size) {
             return false;
         }
         for (ssize_t written = 0; written < n;) {
-            const ssize_t w = write(to, buffer.data() + written, static_cast<std::size_t>(n - written));
+            const ssize_t w =
+                write(to, buffer.data() + written, static_cast<std::size_t>(n - written));
             if (w < 0 && errno != EINTR) {
                 return false;
             }
@@ -99,8 +102,8 @@ void CopyOneFile(const std::string& source, const std::string& target,
     }
     const timespec times[2] = {info.st_atim, info.st_mtim};
     int error = 0;
-    if (!CopyContent(from.get(), to.get(), info.st_size) || fchmod(to.get(), info.st_mode & 07777) != 0 ||
-        futimens(to.get(), times) != 0) {
+    if (!CopyContent(from.get(), to.get(), info.st_size) ||
+        fchmod(to.get(), info.st_mode & 07777) != 0 || futimens(to.get(), times) != 0) {
         error = errno;
     }
     if (to.Close() != 0 && error == 0) {
@@ -145,7 +148,8 @@ void CopyTree(const std::string& source, const std::string& destination,
 
 } // namespace
 
-std::vector<CopyFailure> CopyDirectoryTree(const std::string& source, const std::string& destination) {
+std::vector<CopyFailure> CopyDirectoryTree(const std::string& source,
+                                           const std::string& destination) {
     std::vector<CopyFailure> failures;
     CopyTree(IncludeTrailingDelimiter(source), IncludeTrailingDelimiter(destination), failures);
     return failures;

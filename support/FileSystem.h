@@ -23,6 +23,7 @@ struct CopyFailure {
 
 // Copies the source folder's tree into the destination without overwriting an existing file.
 // Returns every source entry that could not be copied (an existing target is not a failure).
-std::vector<CopyFailure> CopyDirectoryTree(const std::string& source, const std::string& destination);
+std::vector<CopyFailure> CopyDirectoryTree(const std::string& source,
+                                           const std::string& destination);
 
 } // namespace kestrin

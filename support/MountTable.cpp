@@ -30,7 +30,8 @@ bool StartsWith(std::string_view text, std::string_view prefix) {
 }
 
 std::string CanonicalOrLexical(const std::string& path) {
-    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr), &std::free);
+    std::unique_ptr<char, decltype(&std::free)> resolved(realpath(path.c_str(), nullptr),
+                                                         &std::free);
     return resolved ? std::string(resolved.get()) : path;
 }
 
@@ -54,9 +55,9 @@ std::vector<MountEntry> ReadMountTable(const std::string& tablePath) {
 
 bool IsNetworkFileSystemType(std::string_view type) {
     static constexpr std::array<std::string_view, 20> kNetworkTypes = {
-        "nfs",     "nfs4",   "cifs",   "smb3",       "smbfs",      "smb",       "ncpfs",
-        "ncp",     "9p",     "afs",    "ceph",       "glusterfs",  "lustre",    "fuse.sshfs",
-        "sshfs",   "davfs",  "fuse.davfs2", "fuse.glusterfs", "fuse.ceph", "coda"};
+        "nfs",   "nfs4",  "cifs",        "smb3",           "smbfs",     "smb",    "ncpfs",
+        "ncp",   "9p",    "afs",         "ceph",           "glusterfs", "lustre", "fuse.sshfs",
+        "sshfs", "davfs", "fuse.davfs2", "fuse.glusterfs", "fuse.ceph", "coda"};
     for (std::string_view network : kNetworkTypes) {
         if (type == network) {
             return true;
@@ -67,9 +68,9 @@ bool IsNetworkFileSystemType(std::string_view type) {
 
 bool IsPseudoFileSystemType(std::string_view type) {
     static constexpr std::array<std::string_view, 24> kPseudoTypes = {
-        "proc",      "sysfs",      "cgroup",   "cgroup2",  "devpts",    "devtmpfs",
-        "mqueue",    "hugetlbfs",  "debugfs",  "tracefs",  "securityfs", "pstore",
-        "bpf",       "configfs",   "fusectl",  "autofs",   "binfmt_misc", "efivarfs",
+        "proc",       "sysfs",     "cgroup",    "cgroup2", "devpts",           "devtmpfs",
+        "mqueue",     "hugetlbfs", "debugfs",   "tracefs", "securityfs",       "pstore",
+        "bpf",        "configfs",  "fusectl",   "autofs",  "binfmt_misc",      "efivarfs",
         "rpc_pipefs", "nsfs",      "selinuxfs", "ramfs",   "overlay_internal", "none"};
     for (std::string_view pseudo : kPseudoTypes) {
         if (type == pseudo) {

@@ -40,36 +40,12 @@ struct SampleRow {
 };
 
 constexpr std::array<const char*, 16> kSurnames = {
-    "Murphy", "Kelly",  "Byrne",   "Ryan",     "Walsh",  "Doyle",   "McCarthy", "Gallagher",
+    "Murphy", "Kelly",   "Byrne", "Ryan",       "Walsh", "Doyle", "McCarthy", "Gallagher",
     "Nolan",  "Brennan", "Quinn", "Fitzgerald", "Lynch", "Dunne", "Kennedy",  "Moran"};
 constexpr std::array<const char*, 16> kForenames = {
-    "Aoife", "Sean",  "Ciara", "Liam",  "Niamh",  "Conor",  "Saoirse", "Oisin",
-    "Roisin", "Eoin", "Grainne", "Cian", "Sinead", "Darragh", "Orla",   "Fionn"};
+    "Aoife",  "Sean", "Ciara",   "Liam", "Niamh",  "Conor",   "Saoirse", "Oisin",
+    "Roisin", "Eoin", "Grainne", "Cian", "Sinead", "Darragh", "Orla",    "Fionn"};
 constexpr std::array<const char*, 4> kTestTypes = {"TEQ", "ABR", "DP", "DPG"};
-
-std::string FolderFor(const std::string& type, const std::optional<int>& sub, std::string& extension) {
-    if (type == "TEQ") {
-        extension = ".VekTE";
-        return "DTAfiles";
-    }
-    if (type == "ABR") {
-        extension = ".VekABR";
-        return "ABRfiles";
-    }
-    if (type == "DP") {
-        extension = sub == 2 ? ".VekDPZ" : ".VekDP";
-        return "DPGfiles";
-    }
-    extension = ".VekDPG";
-    return "DPGfiles";
-}
-
-std::string WithExtension(const std::string& stored, const std::string& extension) {
-    const std::size_t slash = stored.find_last_of("\\/");
-    const std::size_t dot = stored.rfind('.');
-    const bool hasExtension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
-    return (hasExtension ? stored.substr(0, dot) : stored) + extension;
-}
 
 std::string ToPosix(std::string path) {
     std::replace(path.begin(), path.end(), '\\', '/');
@@ -80,7 +56,8 @@ std::string ToPosix(std::string path) {
 std::vector<char> FileContent(const SampleRow& row, int number, std::uint32_t seed) {
     std::vector<char> content(static_cast<std::size_t>(row.FileSize));
     for (std::size_t i = 0; i < content.size(); ++i) {
-        content[i] = static_cast<char>(0x21 + (i * 7 + static_cast<std::size_t>(number) * 13 + seed) % 90);
+        content[i] =
+            static_cast<char>(0x21 + (i * 7 + static_cast<std::size_t>(number) * 13 + seed) % 90);
     }
     if (content.size() < static_cast<std::size_t>(kPatientBlockOffset + kPatientBlockSize)) {
         return content;
@@ -88,7 +65,8 @@ std::vector<char> FileContent(const SampleRow& row, int number, std::uint32_t se
     char* block = content.data() + kPatientBlockOffset;
     auto put = [&](int offset, int length, const std::string& text) {
         std::memset(block + offset, 0, static_cast<std::size_t>(length));
-        std::memcpy(block + offset, text.data(), std::min<std::size_t>(text.size(), static_cast<std::size_t>(length)));
+        std::memcpy(block + offset, text.data(),
+                    std::min<std::size_t>(text.size(), static_cast<std::size_t>(length)));
     };
     put(0, 20, row.Name.value_or(""));
     put(20, 20, row.Forename);
@@ -100,7 +78,8 @@ std::vector<char> FileContent(const SampleRow& row, int number, std::uint32_t se
 void WriteFile(const std::string& path, const std::vector<char>& content) {
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     UniqueFd fd(open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (!fd || write(fd.get(), content.data(), content.size()) != static_cast<ssize_t>(content.size()) ||
+    if (!fd ||
+        write(fd.get(), content.data(), content.size()) != static_cast<ssize_t>(content.size()) ||
         fd.Close() != 0) {
         throw std::runtime_error("Cannot write " + path + ": " + std::strerror(errno));
     }
@@ -108,7 +87,8 @@ void WriteFile(const std::string& path, const std::vector<char>& content) {
 
 class RowMaker {
 public:
-    explicit RowMaker(const SampleArchiveOptions& options) : options_(options), random_(options.Seed) {}
+    explicit RowMaker(const SampleArchiveOptions& options)
+        : options_(options), random_(options.Seed) {}
 
     SampleRow Test(const std::optional<std::string>& name, const std::optional<std::string>& id) {
         SampleRow row;
@@ -135,10 +115,10 @@ private:
     int files_ = 0;
 };
 
+// Where the clinic software keeps the row's file: the same rule the anonymiser looks it up by.
 void PlaceFile(SampleRow& row) {
-    std::string extension;
-    const std::string folder = FolderFor(row.TestType, row.TestTypeSub, extension);
-    row.FilePath = folder + "/" + ToPosix(WithExtension(row.StoredName, extension));
+    const auto location = LocationOfTestType(row.TestType, [&] { return row.TestTypeSub.value_or(0); });
+    row.FilePath = location->SubFolder + "/" + ToPosix(ReplaceExtension(row.StoredName, location->Extension));
 }
 
 // The hard cases of real archives, each in a row of its own or a patient of its own.
@@ -149,7 +129,9 @@ void AddAwkwardRows(RowMaker& maker, std::vector<SampleRow>& rows) {
     };
     add("O'Neil Siobhan", "AW-QUOTE");
     add("x'' ' OR 1=1 --", "AW-TWOQUOTES");
-    add(std::string("D\x92" "Arcy Eamon"), "AW-CP1252");
+    add(std::string("D\x92"
+                    "Arcy Eamon"),
+        "AW-CP1252");
     add(std::string("Beaul\xE9 Ren\xE9"), "AW-ACCENT");
     add("   Leading Blanks", "AW-LEAD");
     add("Trailing Blanks   ", "AW-TRAIL");
@@ -216,12 +198,12 @@ void CreateSchema(firebird::Database& database) {
     firebird::Transaction transaction(database);
     firebird::Query query(database, transaction);
     transaction.StartTransaction();
-    for (const char* statement : {
-             "CREATE TABLE Downloads (DOWNLOADID INTEGER NOT NULL PRIMARY KEY, TESTDATE DATE, "
-             "PATIENTNAME VARCHAR(40), PATIENTID VARCHAR(20), FORENAME VARCHAR(40), "
-             "MOTHERSNAME VARCHAR(40), NOTES VARCHAR(200), DATEOFBIRTH DATE, PendingDelete CHAR(1), "
-             "TestType VARCHAR(5), TestTypeSub INTEGER, DTAFileName VARCHAR(120))",
-             "CREATE INDEX IDX_DOWNLOADS_PATIENTNAME ON Downloads (PATIENTNAME)"}) {
+    for (const char* statement :
+         {"CREATE TABLE Downloads (DOWNLOADID INTEGER NOT NULL PRIMARY KEY, TESTDATE DATE, "
+          "PATIENTNAME VARCHAR(40), PATIENTID VARCHAR(20), FORENAME VARCHAR(40), "
+          "MOTHERSNAME VARCHAR(40), NOTES VARCHAR(200), DATEOFBIRTH DATE, PendingDelete CHAR(1), "
+          "TestType VARCHAR(5), TestTypeSub INTEGER, DTAFileName VARCHAR(120))",
+          "CREATE INDEX IDX_DOWNLOADS_PATIENTNAME ON Downloads (PATIENTNAME)"}) {
         query.SetSQL(statement);
         query.ExecQuery();
         transaction.Commit();
@@ -242,14 +224,16 @@ void InsertRows(firebird::Database& database, const std::vector<SampleRow>& rows
     firebird::Transaction transaction(database);
     firebird::Query insert(database, transaction);
     transaction.StartTransaction();
-    insert.SetSQL("INSERT INTO Downloads (DOWNLOADID, TESTDATE, PATIENTNAME, PATIENTID, FORENAME, "
-                  "MOTHERSNAME, NOTES, DATEOFBIRTH, PendingDelete, TestType, TestTypeSub, DTAFileName) "
-                  "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
+    insert.SetSQL(
+        "INSERT INTO Downloads (DOWNLOADID, TESTDATE, PATIENTNAME, PATIENTID, FORENAME, "
+        "MOTHERSNAME, NOTES, DATEOFBIRTH, PendingDelete, TestType, TestTypeSub, DTAFileName) "
+        "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)");
     insert.Prepare();
     for (std::size_t i = 0; i < rows.size(); ++i) {
         const SampleRow& row = rows[i];
         const auto day = [&](int base, int span) {
-            return std::to_string(base + static_cast<int>(maker.Pick(static_cast<std::size_t>(span)))) +
+            return std::to_string(base +
+                                  static_cast<int>(maker.Pick(static_cast<std::size_t>(span)))) +
                    "-0" + std::to_string(1 + maker.Pick(9)) + "-1" + std::to_string(maker.Pick(9));
         };
         insert.SetParam(0, static_cast<std::int64_t>(i + 1));
@@ -314,7 +298,8 @@ SampleArchiveSummary MakeSampleArchive(const SampleArchiveOptions& options) {
     }
     for (std::size_t i = 0; i < rows.size(); ++i) {
         SampleRow& row = rows[i];
-        if (row.TestType != "TEQ" && row.TestType != "ABR" && row.TestType != "DP" && row.TestType != "DPG") {
+        if (row.TestType != "TEQ" && row.TestType != "ABR" && row.TestType != "DP" &&
+            row.TestType != "DPG") {
             continue;
         }
         PlaceFile(row);
@@ -335,7 +320,8 @@ SampleArchiveSummary MakeSampleArchive(const SampleArchiveOptions& options) {
         summary.Bytes += bait.FileSize;
     }
 
-    firebird::CreateDatabase(options.LibraryName, folder + "LogData.FB", kArchiveUser, kArchivePassword);
+    firebird::CreateDatabase(options.LibraryName, folder + "LogData.FB", kArchiveUser,
+                             kArchivePassword);
     firebird::Database database;
     database.DBName = folder + "LogData.FB";
     database.LibraryName = options.LibraryName;
@@ -352,7 +338,8 @@ SampleArchiveSummary MakeSampleArchive(const SampleArchiveOptions& options) {
         identities.emplace_back(row.Name, row.Id);
     }
     std::sort(identities.begin(), identities.end());
-    summary.Patients = static_cast<int>(std::unique(identities.begin(), identities.end()) - identities.begin());
+    summary.Patients =
+        static_cast<int>(std::unique(identities.begin(), identities.end()) - identities.begin());
     return summary;
 }
 

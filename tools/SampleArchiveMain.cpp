@@ -16,9 +16,11 @@ constexpr const char* kUsage =
     "  --tests-per-patient N  tests of each patient (default 3)\n"
     "  --seed N               the same seed makes the same archive (default 1)\n"
     "  --file-size N          bytes of each test data file (default 4096)\n"
-    "  --awkward              add the hard cases: quotes, code-page letters, nulls, deleted tests,\n"
+    "  --awkward              add the hard cases: quotes, code-page letters, nulls, deleted "
+    "tests,\n"
     "                         odd test types and file names, short and missing files\n"
-    "  --library PATH         database client library (default: bin/libfbembed.so beside this program)\n";
+    "  --library PATH         database client library (default: bin/libfbembed.so beside this "
+    "program)\n";
 
 long Number(std::string_view option, const char* value) {
     char* end = nullptr;
@@ -74,8 +76,8 @@ int main(int argc, char** argv) {
     try {
         const kestrin::SampleArchiveSummary summary = kestrin::MakeSampleArchive(options);
         std::cout << "Sample archive " << options.Folder << ": " << summary.Rows << " rows, "
-                  << summary.Patients << " patients, " << summary.Files << " files, " << summary.Bytes
-                  << " bytes\n";
+                  << summary.Patients << " patients, " << summary.Files << " files, "
+                  << summary.Bytes << " bytes\n";
     } catch (const std::exception& error) {
         std::cerr << "kestrin-sample-archive: " << error.what() << "\n";
         return 1;

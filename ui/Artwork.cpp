@@ -27,21 +27,25 @@ QPixmap Greyed(const QPixmap& source) {
     return QPixmap::fromImage(image);
 }
 
-void Person(QPainter& p, QPointF head, qreal scale, const QColor& body, const QColor& hair, bool tie) {
+void Person(QPainter& p, QPointF head, qreal scale, const QColor& body, const QColor& hair,
+            bool tie) {
     p.setPen(QPen(QColor(60, 45, 35), 0.6 * scale));
     p.setBrush(body);
     QPainterPath torso;
     torso.moveTo(head.x() - 6 * scale, head.y() + 16 * scale);
     torso.quadTo(head.x() - 6 * scale, head.y() + 5 * scale, head.x(), head.y() + 5 * scale);
-    torso.quadTo(head.x() + 6 * scale, head.y() + 5 * scale, head.x() + 6 * scale, head.y() + 16 * scale);
+    torso.quadTo(head.x() + 6 * scale, head.y() + 5 * scale, head.x() + 6 * scale,
+                 head.y() + 16 * scale);
     torso.closeSubpath();
     p.drawPath(torso);
     if (tie) {
         p.setBrush(QColor(200, 20, 30));
         p.setPen(Qt::NoPen);
         QPolygonF shape;
-        shape << QPointF(head.x() - 1 * scale, head.y() + 5.5 * scale) << QPointF(head.x() + 1 * scale, head.y() + 5.5 * scale)
-              << QPointF(head.x() + 1.5 * scale, head.y() + 12 * scale) << QPointF(head.x(), head.y() + 13.5 * scale)
+        shape << QPointF(head.x() - 1 * scale, head.y() + 5.5 * scale)
+              << QPointF(head.x() + 1 * scale, head.y() + 5.5 * scale)
+              << QPointF(head.x() + 1.5 * scale, head.y() + 12 * scale)
+              << QPointF(head.x(), head.y() + 13.5 * scale)
               << QPointF(head.x() - 1.5 * scale, head.y() + 12 * scale);
         p.drawPolygon(shape);
     }
@@ -50,7 +54,8 @@ void Person(QPainter& p, QPointF head, qreal scale, const QColor& body, const QC
     p.drawEllipse(head, 3.6 * scale, 4 * scale);
     p.setPen(Qt::NoPen);
     p.setBrush(hair);
-    p.drawChord(QRectF(head.x() - 3.8 * scale, head.y() - 4.3 * scale, 7.6 * scale, 6 * scale), 0, 180 * 16);
+    p.drawChord(QRectF(head.x() - 3.8 * scale, head.y() - 4.3 * scale, 7.6 * scale, 6 * scale), 0,
+                180 * 16);
 }
 
 } // namespace
@@ -140,9 +145,12 @@ QPixmap PeoplePicture(bool enabled) {
     QPixmap pixmap = Transparent(32);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
-    Person(p, QPointF(9, 9), 1.0, QColor(200, 80, 150), QColor(150, 90, 30), false);   // woman on the left
-    Person(p, QPointF(23, 8), 1.05, QColor(235, 240, 250), QColor(60, 40, 25), true);  // man in shirt and tie
-    Person(p, QPointF(16, 17), 0.8, QColor(70, 150, 70), QColor(210, 170, 60), false); // child in front
+    Person(p, QPointF(9, 9), 1.0, QColor(200, 80, 150), QColor(150, 90, 30),
+           false); // woman on the left
+    Person(p, QPointF(23, 8), 1.05, QColor(235, 240, 250), QColor(60, 40, 25),
+           true); // man in shirt and tie
+    Person(p, QPointF(16, 17), 0.8, QColor(70, 150, 70), QColor(210, 170, 60),
+           false); // child in front
     p.end();
     return enabled ? pixmap : Greyed(pixmap);
 }

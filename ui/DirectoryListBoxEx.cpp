@@ -20,9 +20,11 @@ namespace {
 class IndentDelegate : public QStyledItemDelegate {
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
         QStyleOptionViewItem indented = option;
-        indented.rect.setLeft(option.rect.left() + 4 * index.data(TDirectoryListBoxEx::kLevelRole).toInt());
+        indented.rect.setLeft(option.rect.left() +
+                              4 * index.data(TDirectoryListBoxEx::kLevelRole).toInt());
         QStyledItemDelegate::paint(painter, indented, index);
     }
 };
@@ -39,8 +41,9 @@ std::optional<QStringList> SubFolders(const QString& directory) {
     }
     QStringList names = dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, QDir::NoSort);
     names.removeIf([](const QString& name) { return name.startsWith('.'); });
-    std::sort(names.begin(), names.end(),
-              [](const QString& a, const QString& b) { return QString::compare(a, b, Qt::CaseInsensitive) < 0; });
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        return QString::compare(a, b, Qt::CaseInsensitive) < 0;
+    });
     return names;
 }
 
@@ -65,7 +68,8 @@ void TDirectoryListBoxEx::SetDirectory(const QString& path) {
     if (directory == directory_) {
         return;
     }
-    const std::optional<QStringList> subFolders = QFileInfo(directory).isDir() ? SubFolders(directory) : std::nullopt;
+    const std::optional<QStringList> subFolders =
+        QFileInfo(directory).isDir() ? SubFolders(directory) : std::nullopt;
     if (!subFolders) {
         throw std::runtime_error("Cannot open the folder " + directory.toStdString());
     }

@@ -19,7 +19,8 @@ QString LabelOf(const QString& source) {
         return {};
     }
     const QDir labels("/dev/disk/by-label");
-    for (const QFileInfo& link : labels.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
+    for (const QFileInfo& link :
+         labels.entryInfoList(QDir::System | QDir::Files | QDir::NoDotAndDotDot)) {
         if (link.canonicalFilePath() == device) {
             // Names there escape blanks and slashes as \x20 and \x2f.
             QString label = link.fileName();
@@ -51,11 +52,13 @@ void TDriveComboBoxEx::Fill() {
         }
         const bool remote = IsNetworkFileSystemType(root.Type);
         const QString point = QString::fromStdString(root.MountPoint);
-        QString description = remote ? QString::fromStdString(root.Source) : LabelOf(QString::fromStdString(root.Source));
+        QString description = remote ? QString::fromStdString(root.Source)
+                                     : LabelOf(QString::fromStdString(root.Source));
         if (!remote && !description.isEmpty()) {
             description = '[' + description + ']';
         }
-        addItem(remote ? network : drive, description.isEmpty() ? point : point + ' ' + description, point);
+        addItem(remote ? network : drive, description.isEmpty() ? point : point + ' ' + description,
+                point);
     }
 }
 

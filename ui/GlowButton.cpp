@@ -8,21 +8,27 @@ namespace kestrin::ui {
 namespace {
 
 QColor Mix(const QColor& a, const QColor& b, qreal t) {
-    return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t, a.greenF() + (b.greenF() - a.greenF()) * t,
+    return QColor::fromRgbF(a.redF() + (b.redF() - a.redF()) * t,
+                            a.greenF() + (b.greenF() - a.greenF()) * t,
                             a.blueF() + (b.blueF() - a.blueF()) * t);
 }
 
 GlowColours Mix(const GlowColours& a, const GlowColours& b, qreal t) {
-    return {Mix(a.UpperTop, b.UpperTop, t), Mix(a.UpperBottom, b.UpperBottom, t), Mix(a.LowerTop, b.LowerTop, t),
-            Mix(a.LowerBottom, b.LowerBottom, t), Mix(a.Border, b.Border, t)};
+    return {Mix(a.UpperTop, b.UpperTop, t), Mix(a.UpperBottom, b.UpperBottom, t),
+            Mix(a.LowerTop, b.LowerTop, t), Mix(a.LowerBottom, b.LowerBottom, t),
+            Mix(a.Border, b.Border, t)};
 }
 
 } // namespace
 
-const GlowColours TAdvGlowButton::kNormal = {{191, 191, 191}, {145, 145, 145}, {145, 145, 145}, {145, 145, 145}, {109, 109, 109}};
-const GlowColours TAdvGlowButton::kHover = {{253, 227, 138}, {253, 249, 217}, {253, 249, 217}, {253, 227, 138}, {241, 202, 88}};
-const GlowColours TAdvGlowButton::kPressed = {{255, 208, 108}, {255, 238, 123}, {255, 238, 123}, {255, 208, 108}, {194, 138, 48}};
-const GlowColours TAdvGlowButton::kDisabled = {{242, 242, 242}, {242, 242, 242}, {182, 182, 182}, {242, 242, 242}, {109, 109, 109}};
+const GlowColours TAdvGlowButton::kNormal = {
+    {191, 191, 191}, {145, 145, 145}, {145, 145, 145}, {145, 145, 145}, {109, 109, 109}};
+const GlowColours TAdvGlowButton::kHover = {
+    {253, 227, 138}, {253, 249, 217}, {253, 249, 217}, {253, 227, 138}, {241, 202, 88}};
+const GlowColours TAdvGlowButton::kPressed = {
+    {255, 208, 108}, {255, 238, 123}, {255, 238, 123}, {255, 208, 108}, {194, 138, 48}};
+const GlowColours TAdvGlowButton::kDisabled = {
+    {242, 242, 242}, {242, 242, 242}, {182, 182, 182}, {242, 242, 242}, {109, 109, 109}};
 
 TAdvGlowButton::TAdvGlowButton(QWidget* parent)
     : QAbstractButton(parent), from_(kNormal), to_(kNormal), shown_(kNormal) {
@@ -36,7 +42,8 @@ TAdvGlowButton::TAdvGlowButton(QWidget* parent)
         update();
     });
     connect(this, &QAbstractButton::pressed, this, [this] { BlendTo(kPressed); });
-    connect(this, &QAbstractButton::released, this, [this] { BlendTo(underMouse() ? kHover : kNormal); });
+    connect(this, &QAbstractButton::released, this,
+            [this] { BlendTo(underMouse() ? kHover : kNormal); });
 }
 
 void TAdvGlowButton::SetPictures(const QPixmap& normal, const QPixmap& disabled) {
@@ -95,7 +102,8 @@ void TAdvGlowButton::paintEvent(QPaintEvent*) {
     const QPixmap& picture = isEnabled() ? picture_ : disabledPicture_;
     p.setFont(font());
     const int textWidth = fontMetrics().horizontalAdvance(text());
-    const int pictureWidth = picture.isNull() ? 0 : picture.width() / picture.devicePixelRatio() + 2;
+    const int pictureWidth =
+        picture.isNull() ? 0 : picture.width() / picture.devicePixelRatio() + 2;
     int x = (width() - pictureWidth - textWidth) / 2;
     if (!picture.isNull()) {
         p.drawPixmap(x, (height() - 32) / 2, picture);

@@ -36,16 +36,19 @@ Widget* Place(Widget* widget, const char* name, int left, int top, int width, in
 } // namespace
 
 TMainForm::TMainForm(RunSettings settings, QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      FApplicationDir(QString::fromStdString(settings.ProgramFolder)), run_(*this, std::move(settings)) {
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      FApplicationDir(QString::fromStdString(settings.ProgramFolder)),
+      run_(*this, std::move(settings)) {
     setObjectName("MainForm");
     setWindowTitle(kWindowCaption);
     setFixedSize(537, 413);
     setFont(Tahoma(11));
 
     AdvSmoothPanel1 = Place(new TAdvSmoothPanel(this), "AdvSmoothPanel1", 20, 10, 497, 383);
-    AdvReflectionImage1 = Place(new TAdvReflectionImage(AdvSmoothPanel1), "AdvReflectionImage1", 423, 10, 64, 253);
+    AdvReflectionImage1 =
+        Place(new TAdvReflectionImage(AdvSmoothPanel1), "AdvReflectionImage1", 423, 10, 64, 253);
     AdvReflectionImage1->SetPicture(FolderWithPage(64));
 
     Label1 = Place(new QLabel(messages::kStatusIdle, AdvSmoothPanel1), "Label1", 24, 10, 377, 40);
@@ -53,21 +56,26 @@ TMainForm::TMainForm(RunSettings settings, QWidget* parent)
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label1->setWordWrap(true);
 
-    DriveComboBoxEx1 = Place(new TDriveComboBoxEx(AdvSmoothPanel1), "DriveComboBoxEx1", 24, 56, 377, 22);
-    DirectoryListBoxEx1 = Place(new TDirectoryListBoxEx(AdvSmoothPanel1), "DirectoryListBoxEx1", 24, 84, 377, 197);
+    DriveComboBoxEx1 =
+        Place(new TDriveComboBoxEx(AdvSmoothPanel1), "DriveComboBoxEx1", 24, 56, 377, 22);
+    DirectoryListBoxEx1 =
+        Place(new TDirectoryListBoxEx(AdvSmoothPanel1), "DirectoryListBoxEx1", 24, 84, 377, 197);
     DriveComboBoxEx1->SetDirList(DirectoryListBoxEx1);
 
     AdvGlowButton1 = Place(new TAdvGlowButton(AdvSmoothPanel1), "AdvGlowButton1", 80, 294, 150, 41);
     AdvGlowButton1->setText("Cancel");
     AdvGlowButton1->SetPictures(CrossPicture(true), CrossPicture(false));
-    AdvGlowButton2 = Place(new TAdvGlowButton(AdvSmoothPanel1), "AdvGlowButton2", 251, 294, 150, 41);
+    AdvGlowButton2 =
+        Place(new TAdvGlowButton(AdvSmoothPanel1), "AdvGlowButton2", 251, 294, 150, 41);
     AdvGlowButton2->setText("Anonymise");
     AdvGlowButton2->SetPictures(PeoplePicture(true), PeoplePicture(false));
     for (TAdvGlowButton* button : {AdvGlowButton1, AdvGlowButton2}) {
         button->setFont(Tahoma(13));
     }
-    connect(AdvGlowButton1, &QAbstractButton::clicked, this, [this] { RunHandler([this] { AdvGlowButton1Click(); }); });
-    connect(AdvGlowButton2, &QAbstractButton::clicked, this, [this] { RunHandler([this] { AdvGlowButton2Click(); }); });
+    connect(AdvGlowButton1, &QAbstractButton::clicked, this,
+            [this] { RunHandler([this] { AdvGlowButton1Click(); }); });
+    connect(AdvGlowButton2, &QAbstractButton::clicked, this,
+            [this] { RunHandler([this] { AdvGlowButton2Click(); }); });
 
     AdvProgress1 = Place(new QProgressBar(AdvSmoothPanel1), "AdvProgress1", 20, 348, 457, 25);
     AdvProgress1->setRange(0, 100);
@@ -80,7 +88,9 @@ TMainForm::TMainForm(RunSettings settings, QWidget* parent)
     CentreOnDesktop();
 }
 
-TMainForm::~TMainForm() { FormDestroy(); }
+TMainForm::~TMainForm() {
+    FormDestroy();
+}
 
 void TMainForm::FormCreate() {
     if (!FApplicationDir.endsWith('/')) {
@@ -101,7 +111,9 @@ void TMainForm::CentreOnDesktop() {
     move(std::max(left, desktop.left()), std::max(top, desktop.top()));
 }
 
-void TMainForm::AdvGlowButton1Click() { close(); }
+void TMainForm::AdvGlowButton1Click() {
+    close();
+}
 
 void TMainForm::AdvGlowButton2Click() {
     try {
@@ -127,13 +139,21 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-std::string TMainForm::CurrentFolder() { return DirectoryListBoxEx1->Directory().toStdString(); }
+std::string TMainForm::CurrentFolder() {
+    return DirectoryListBoxEx1->Directory().toStdString();
+}
 
-void TMainForm::SetStatusText(const std::string& text) { Label1->setText(QString::fromStdString(text)); }
+void TMainForm::SetStatusText(const std::string& text) {
+    Label1->setText(QString::fromStdString(text));
+}
 
-void TMainForm::SetProgressMaximum(int maximum) { AdvProgress1->setMaximum(maximum); }
+void TMainForm::SetProgressMaximum(int maximum) {
+    AdvProgress1->setMaximum(maximum);
+}
 
-void TMainForm::SetProgressPosition(int position) { AdvProgress1->setValue(position); }
+void TMainForm::SetProgressPosition(int position) {
+    AdvProgress1->setValue(position);
+}
 
 void TMainForm::SetControlsEnabled(bool enabled) {
     DirectoryListBoxEx1->setEnabled(enabled);
@@ -153,15 +173,20 @@ void TMainForm::SetBusyCursor(bool busy) {
     }
 }
 
-void TMainForm::ProcessPendingEvents() { QCoreApplication::processEvents(); }
+void TMainForm::ProcessPendingEvents() {
+    QCoreApplication::processEvents();
+}
 
 void TMainForm::ShowMessage(MessageKind kind, const std::string& text) {
     const bool error = kind == MessageKind::Error;
-    QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information, error ? "Error" : "Information",
-                    QString::fromStdString(text), QMessageBox::Ok, this);
+    QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information,
+                    error ? "Error" : "Information", QString::fromStdString(text), QMessageBox::Ok,
+                    this);
     box.exec();
 }
 
-void TMainForm::Pause(int milliseconds) { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
+void TMainForm::Pause(int milliseconds) {
+    QThread::msleep(static_cast<unsigned long>(milliseconds));
+}
 
 } // namespace kestrin::ui

@@ -22,16 +22,20 @@ void TAdvSmoothPanel::paintEvent(QPaintEvent*) {
 
 void TAdvReflectionImage::SetPicture(const QPixmap& picture) {
     picture_ = picture;
-    // Row i below the picture's lower edge: opacity 127 * (100 - i) / 100 times the picture's own alpha.
+    // Row i below the picture's lower edge: opacity 127 * (100 - i) / 100 times the picture's own
+    // alpha.
     const QImage source = picture.toImage().convertToFormat(QImage::Format_ARGB32);
     const int rows = std::min(source.height(), kFadeRows);
     reflection_ = QImage(source.width(), rows, QImage::Format_ARGB32);
     for (int i = 0; i < rows; ++i) {
-        const auto* from = reinterpret_cast<const QRgb*>(source.constScanLine(source.height() - 1 - i));
+        const auto* from =
+            reinterpret_cast<const QRgb*>(source.constScanLine(source.height() - 1 - i));
         auto* to = reinterpret_cast<QRgb*>(reflection_.scanLine(i));
-        const int opacity = static_cast<int>(std::lround(kStartOpacity * (kFadeRows - i) / double(kFadeRows)));
+        const int opacity =
+            static_cast<int>(std::lround(kStartOpacity * (kFadeRows - i) / double(kFadeRows)));
         for (int x = 0; x < source.width(); ++x) {
-            to[x] = qRgba(qRed(from[x]), qGreen(from[x]), qBlue(from[x]), qAlpha(from[x]) * opacity / 255);
+            to[x] = qRgba(qRed(from[x]), qGreen(from[x]), qBlue(from[x]),
+                          qAlpha(from[x]) * opacity / 255);
         }
     }
     update();

@@ -11,8 +11,8 @@ void ReportUncaughtError(const std::string& text) noexcept {
     std::cerr << kUncaughtErrorText << "\n" << text << std::endl;
     try {
         QMessageBox box(QMessageBox::Critical, "Error",
-                        QString(kUncaughtErrorText) + "\n" + QString::fromStdString(text), QMessageBox::Ok,
-                        QApplication::activeWindow());
+                        QString(kUncaughtErrorText) + "\n" + QString::fromStdString(text),
+                        QMessageBox::Ok, QApplication::activeWindow());
         box.setObjectName("UncaughtErrorBox");
         box.exec();
     } catch (...) {

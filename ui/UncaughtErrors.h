@@ -11,8 +11,7 @@ inline constexpr const char* kUncaughtErrorText = "An error occurred in the appl
 void ReportUncaughtError(const std::string& text) noexcept;
 
 // Runs an event handler so that no error leaves it into the window toolkit.
-template <typename Handler>
-void RunHandler(Handler&& handler) noexcept {
+template <typename Handler> void RunHandler(Handler&& handler) noexcept {
     try {
         handler();
     } catch (const std::exception& error) {

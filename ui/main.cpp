@@ -10,7 +10,8 @@ int main(int argc, char** argv) {
     const char* display = std::getenv("DISPLAY");
     const char* wayland = std::getenv("WAYLAND_DISPLAY");
     const char* platform = std::getenv("QT_QPA_PLATFORM");
-    if ((display == nullptr || *display == '\0') && (wayland == nullptr || *wayland == '\0') && platform == nullptr) {
+    if ((display == nullptr || *display == '\0') && (wayland == nullptr || *wayland == '\0') &&
+        platform == nullptr) {
         std::cerr << "kestrin-anonymise: no display to open the window on (set DISPLAY, or use "
                      "kestrin-anonymise-cli ARCHIVE_FOLDER)\n";
         return 1;

@@ -8,10 +8,12 @@
 
 namespace kestrin::testing {
 
-std::string ClientLibrary() { return std::string(KESTRIN_APP_DIR) + "bin/libfbembed.so"; }
+std::string ClientLibrary() {
+    return std::string(KESTRIN_APP_DIR) + "bin/libfbembed.so";
+}
 
-SampleArchiveSummary MakeArchive(const std::string& folder, int patients, int testsPerPatient, bool awkward,
-                                 int fileSize) {
+SampleArchiveSummary MakeArchive(const std::string& folder, int patients, int testsPerPatient,
+                                 bool awkward, int fileSize) {
     SampleArchiveOptions options;
     options.Folder = folder;
     options.LibraryName = ClientLibrary();
@@ -28,7 +30,8 @@ std::map<std::string, std::string> TreeFingerprint(const std::string& folder) {
         struct stat info {};
         lstat(entry.path().c_str(), &info);
         const std::string relative = std::filesystem::relative(entry.path(), folder).string();
-        std::string value = std::to_string(info.st_mode) + ":" + std::to_string(info.st_mtim.tv_sec) + "." +
+        std::string value = std::to_string(info.st_mode) + ":" +
+                            std::to_string(info.st_mtim.tv_sec) + "." +
                             std::to_string(info.st_mtim.tv_nsec);
         if (entry.is_regular_file()) {
             value += ":" + ReadBytes(entry.path());

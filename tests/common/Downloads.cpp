@@ -41,7 +41,8 @@ std::map<int, DownloadRow> ReadDownloads(const std::string& databasePath) {
     return rows;
 }
 
-void ExecuteStatements(const std::string& databasePath, const std::vector<std::string>& statements) {
+void ExecuteStatements(const std::string& databasePath,
+                       const std::vector<std::string>& statements) {
     firebird::Database database;
     Connect(database, databasePath);
     firebird::Transaction transaction(database);
@@ -55,7 +56,8 @@ void ExecuteStatements(const std::string& databasePath, const std::vector<std::s
     database.Close();
 }
 
-void CreateArchiveDatabase(const std::string& databasePath, const std::vector<std::string>& statements) {
+void CreateArchiveDatabase(const std::string& databasePath,
+                           const std::vector<std::string>& statements) {
     firebird::CreateDatabase(ClientLibrary(), databasePath, "Wexlan", "Gravlex");
     ExecuteStatements(databasePath, statements);
 }

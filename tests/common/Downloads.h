@@ -17,6 +17,7 @@ std::map<int, DownloadRow> ReadDownloads(const std::string& databasePath);
 void ExecuteStatements(const std::string& databasePath, const std::vector<std::string>& statements);
 
 // Makes an archive database with just these statements after an empty create.
-void CreateArchiveDatabase(const std::string& databasePath, const std::vector<std::string>& statements);
+void CreateArchiveDatabase(const std::string& databasePath,
+                           const std::vector<std::string>& statements);
 
 } // namespace kestrin::testing

@@ -7,7 +7,9 @@ void RecordingHost::SetStatusText(const std::string& text) {
     Log.push_back("status:" + text);
 }
 
-void RecordingHost::SetProgressMaximum(int maximum) { Log.push_back("max:" + std::to_string(maximum)); }
+void RecordingHost::SetProgressMaximum(int maximum) {
+    Log.push_back("max:" + std::to_string(maximum));
+}
 
 void RecordingHost::SetProgressPosition(int position) {
     Positions.push_back(position);

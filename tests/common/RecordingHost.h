@@ -29,7 +29,8 @@ public:
     void Pause(int milliseconds) override;
 
     std::string folder_;
-    std::vector<std::string> Log; // "status:...", "max:N", "pos:N", "enabled:0", "busy:1", "events", "pause:20"
+    std::vector<std::string>
+        Log; // "status:...", "max:N", "pos:N", "enabled:0", "busy:1", "events", "pause:20"
     std::vector<ShownMessage> Messages;
     std::vector<int> Positions;
     bool ControlsEnabled = true;

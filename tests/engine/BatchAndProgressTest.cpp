@@ -25,7 +25,8 @@ TEST_F(BatchAndProgressTest, UpdatesAreCommittedEveryThousandIdentities) {
         testing::RecordingHost host(folder / "Clinic");
         std::vector<int> committedAtPause;
         host.OnPause = [&] {
-            committedAtPause.push_back(CommittedIdentities(folder / "Clinic_Anonymous_20141008_153012/LogData.FB"));
+            committedAtPause.push_back(
+                CommittedIdentities(folder / "Clinic_Anonymous_20141008_153012/LogData.FB"));
         };
         AnonymisationRun run(host, Settings());
         run.Execute();
@@ -33,7 +34,8 @@ TEST_F(BatchAndProgressTest, UpdatesAreCommittedEveryThousandIdentities) {
         EXPECT_EQ(host.Messages[0].Text, messages::kSuccess);
         // Seen from another connection while the run pauses after the batch commit.
         EXPECT_EQ(committedAtPause, patients == 1000 ? std::vector<int>{1000} : std::vector<int>{});
-        EXPECT_EQ(CommittedIdentities(folder / "Clinic_Anonymous_20141008_153012/LogData.FB"), patients);
+        EXPECT_EQ(CommittedIdentities(folder / "Clinic_Anonymous_20141008_153012/LogData.FB"),
+                  patients);
     }
 }
 
@@ -43,10 +45,10 @@ TEST_F(BatchAndProgressTest, TheBarMovesOnEveryTenthIdentityAndAtTheLastRow) {
         std::vector<int> positions;
     };
     const Case cases[] = {
-        {1, 25, {0, 0, 25, 0}},           // the counter never reaches a multiple of ten
+        {1, 25, {0, 0, 25, 0}}, // the counter never reaches a multiple of ten
         {25, 1, {0, 0, 10, 20, 25, 0}},
         {5, 3, {0, 0, 15, 0}},
-        {10, 2, {0, 0, 19, 20, 0}},       // both rows of the tenth patient
+        {10, 2, {0, 0, 19, 20, 0}}, // both rows of the tenth patient
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.patients) + " patients");

@@ -31,7 +31,8 @@ std::optional<std::string> FileOf(const DownloadRow& row, const std::string& fol
     if (!location) {
         return std::nullopt;
     }
-    return FindTestDataFile(folder, location->SubFolder, ReplaceExtension(Text(row, "DTAFILENAME"), location->Extension));
+    return FindTestDataFile(folder, location->SubFolder,
+                            ReplaceExtension(Text(row, "DTAFILENAME"), location->Extension));
 }
 
 std::string ExpectedRewrite(std::string bytes, const std::string& name, const std::string& id) {
@@ -84,13 +85,15 @@ protected:
             ++liveRows;
             std::smatch number;
             const std::string name = Text(after, "PATIENTNAME");
-            ASSERT_TRUE(std::regex_match(name, number, generated)) << "row " << key << " kept " << name;
+            ASSERT_TRUE(std::regex_match(name, number, generated))
+                << "row " << key << " kept " << name;
             EXPECT_EQ(Text(after, "PATIENTID"), "ID" + number[1].str());
             for (const char* cleared : {"FORENAME", "MOTHERSNAME", "NOTES"}) {
                 EXPECT_EQ(Text(after, cleared), "") << cleared;
             }
             EXPECT_EQ(Text(after, "DATEOFBIRTH"), "30/12/1899 00:00:00");
-            for (const char* kept : {"TESTDATE", "TESTTYPE", "TESTTYPESUB", "DTAFILENAME", "PENDINGDELETE"}) {
+            for (const char* kept :
+                 {"TESTDATE", "TESTTYPE", "TESTTYPESUB", "DTAFILENAME", "PENDINGDELETE"}) {
                 EXPECT_EQ(after.at(kept), before.at(kept)) << kept;
             }
             // One identity per stored name and ID (null reads as empty), none shared by two.
@@ -117,7 +120,9 @@ protected:
     }
 };
 
-TEST_P(EndToEndTest, EveryLivePatientAnonymisedAndTheOriginalUnchanged) { RunAndVerify(GetParam()); }
+TEST_P(EndToEndTest, EveryLivePatientAnonymisedAndTheOriginalUnchanged) {
+    RunAndVerify(GetParam());
+}
 
 INSTANTIATE_TEST_SUITE_P(Archives, EndToEndTest, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Awkward" : "Plain"; });
@@ -128,9 +133,11 @@ TEST_F(EndToEndTest, TheBusyStateIsShownAndUndoneInOrder) {
     run.Execute();
     const std::vector<std::string> start(host_.Log.begin(), host_.Log.begin() + 5);
     EXPECT_EQ(start, (std::vector<std::string>{"pos:0", "enabled:0", "busy:1",
-                                               std::string("status:") + messages::kStatusCopying, "events"}));
+                                               std::string("status:") + messages::kStatusCopying,
+                                               "events"}));
     const std::vector<std::string> scan(host_.Log.begin() + 5, host_.Log.begin() + 10);
-    EXPECT_EQ(scan, (std::vector<std::string>{"max:6", "pos:0", std::string("status:") + messages::kStatusAnonymising,
+    EXPECT_EQ(scan, (std::vector<std::string>{"max:6", "pos:0",
+                                              std::string("status:") + messages::kStatusAnonymising,
                                               "events", "busy:1"}));
     EXPECT_EQ(host_.Log.back(), "events");
     EXPECT_TRUE(host_.ControlsEnabled);

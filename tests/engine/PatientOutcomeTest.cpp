@@ -23,7 +23,8 @@ protected:
         std::map<std::string, std::set<std::string>> after; // original name -> names it has now
         const auto original = testing::ReadDownloads(Archive() + "LogData.FB");
         for (const auto& [key, row] : testing::ReadDownloads(Copy() + "LogData.FB")) {
-            after[original.at(key).at("PATIENTNAME").value_or("")].insert(row.at("PATIENTNAME").value_or(""));
+            after[original.at(key).at("PATIENTNAME").value_or("")].insert(
+                row.at("PATIENTNAME").value_or(""));
         }
         return after;
     }
@@ -32,10 +33,11 @@ protected:
 TEST_F(PatientOutcomeTest, AFailedUpdateStopsTheRunAndKeepsEarlierPatientsCommitted) {
     testing::MakeArchive(Archive(), 6, 2);
     const auto names = PatientNames();
-    testing::ExecuteStatements(Archive() + "LogData.FB",
-                               {"CREATE EXCEPTION REFUSED 'refused'",
-                                "CREATE TRIGGER REFUSE FOR Downloads BEFORE UPDATE AS BEGIN IF (OLD.PATIENTNAME = '" +
-                                    names[2] + "') THEN EXCEPTION REFUSED; END"});
+    testing::ExecuteStatements(
+        Archive() + "LogData.FB",
+        {"CREATE EXCEPTION REFUSED 'refused'",
+         "CREATE TRIGGER REFUSE FOR Downloads BEFORE UPDATE AS BEGIN IF (OLD.PATIENTNAME = '" +
+             names[2] + "') THEN EXCEPTION REFUSED; END"});
     AnonymisationRun run(host_, Settings());
     run.Execute();
     ASSERT_EQ(host_.Messages.size(), 1u);
@@ -44,7 +46,8 @@ TEST_F(PatientOutcomeTest, AFailedUpdateStopsTheRunAndKeepsEarlierPatientsCommit
     EXPECT_EQ(after.at(names[0]), std::set<std::string>{"Patient100000"});
     EXPECT_EQ(after.at(names[1]), std::set<std::string>{"Patient100001"});
     for (std::size_t i = 2; i < names.size(); ++i) {
-        EXPECT_EQ(after.at(names[i]), std::set<std::string>{names[i]}) << "patient " << i << " was processed";
+        EXPECT_EQ(after.at(names[i]), std::set<std::string>{names[i]})
+            << "patient " << i << " was processed";
     }
     EXPECT_EQ(host_.Log.back(), "events");
     EXPECT_TRUE(host_.ControlsEnabled);
@@ -54,9 +57,10 @@ TEST_F(PatientOutcomeTest, AFailedSelectionKeepsThatPatientsUpdate) {
     testing::MakeArchive(Archive(), 6, 2);
     const auto names = PatientNames();
     // Reading a row of the third patient once renamed fails.
-    testing::ExecuteStatements(Archive() + "LogData.FB",
-                               {"ALTER TABLE Downloads ADD TRAP COMPUTED BY (CASE WHEN PATIENTNAME = 'Patient100002' "
-                                "THEN CAST('x' AS INTEGER) ELSE 0 END)"});
+    testing::ExecuteStatements(
+        Archive() + "LogData.FB",
+        {"ALTER TABLE Downloads ADD TRAP COMPUTED BY (CASE WHEN PATIENTNAME = 'Patient100002' "
+         "THEN CAST('x' AS INTEGER) ELSE 0 END)"});
     AnonymisationRun run(host_, Settings());
     run.Execute();
     ASSERT_EQ(host_.Messages.size(), 1u);
@@ -71,12 +75,14 @@ TEST_F(PatientOutcomeTest, AFailedSelectionKeepsThatPatientsUpdate) {
 
 TEST_F(PatientOutcomeTest, ANameTooLongForTheColumnIsAnUpdateFailure) {
     std::filesystem::create_directories(Archive());
-    testing::CreateArchiveDatabase(
-        Archive() + "LogData.FB",
-        {"CREATE TABLE Downloads (PATIENTNAME VARCHAR(10), PATIENTID VARCHAR(10), FORENAME VARCHAR(10), "
-         "MOTHERSNAME VARCHAR(10), NOTES VARCHAR(10), DATEOFBIRTH DATE, PendingDelete CHAR(1), TestType VARCHAR(5), "
-         "TestTypeSub INTEGER, DTAFileName VARCHAR(20))",
-         "INSERT INTO Downloads (PATIENTNAME, PATIENTID, PendingDelete) VALUES ('Short', 'S1', 'F')"});
+    testing::CreateArchiveDatabase(Archive() + "LogData.FB",
+                                   {"CREATE TABLE Downloads (PATIENTNAME VARCHAR(10), PATIENTID "
+                                    "VARCHAR(10), FORENAME VARCHAR(10), "
+                                    "MOTHERSNAME VARCHAR(10), NOTES VARCHAR(10), DATEOFBIRTH DATE, "
+                                    "PendingDelete CHAR(1), TestType VARCHAR(5), "
+                                    "TestTypeSub INTEGER, DTAFileName VARCHAR(20))",
+                                    "INSERT INTO Downloads (PATIENTNAME, PATIENTID, PendingDelete) "
+                                    "VALUES ('Short', 'S1', 'F')"});
     AnonymisationRun run(host_, Settings());
     run.Execute();
     ASSERT_EQ(host_.Messages.size(), 1u);

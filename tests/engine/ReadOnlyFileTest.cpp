@@ -57,13 +57,15 @@ TEST_F(ReadOnlyFileTest, EndsTheRunWithAnEscapedErrorAndKeepsEarlierPatientsComm
     const auto location = LocationOfTestType(*last->second.at("TESTTYPE"), [&] {
         return std::stoi(last->second.at("TESTTYPESUB").value_or("0"));
     });
-    const auto file = FindTestDataFile(Archive(), location->SubFolder,
-                                       ReplaceExtension(*last->second.at("DTAFILENAME"), location->Extension));
+    const auto file =
+        FindTestDataFile(Archive(), location->SubFolder,
+                         ReplaceExtension(*last->second.at("DTAFILENAME"), location->Extension));
     ASSERT_TRUE(file);
     ASSERT_EQ(chmod(file->c_str(), 0444), 0);
     // An ordinary user must be able to reach the archive and write beside it.
     for (const auto& entry : fs::recursive_directory_iterator(folder_.Path())) {
-        fs::permissions(entry.path(), entry.is_directory() ? fs::perms::all : fs::perms::others_read,
+        fs::permissions(entry.path(),
+                        entry.is_directory() ? fs::perms::all : fs::perms::others_read,
                         fs::perm_options::add);
     }
     fs::permissions(folder_.Path(), fs::perms::all, fs::perm_options::add);
@@ -75,7 +77,8 @@ TEST_F(ReadOnlyFileTest, EndsTheRunWithAnEscapedErrorAndKeepsEarlierPatientsComm
     }
     ASSERT_TRUE(WIFEXITED(finished.status));
     EXPECT_EQ(WEXITSTATUS(finished.status), 3) << finished.errors;
-    EXPECT_NE(finished.errors.find("Cannot open test data file"), std::string::npos) << finished.errors;
+    EXPECT_NE(finished.errors.find("Cannot open test data file"), std::string::npos)
+        << finished.errors;
     EXPECT_NE(finished.errors.find("Permission denied"), std::string::npos) << finished.errors;
     EXPECT_EQ(finished.output, "");
     EXPECT_EQ(testing::TreeFingerprint(Archive()), before);

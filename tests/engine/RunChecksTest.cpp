@@ -16,11 +16,12 @@ using testing::WriteBytes;
 
 class RunChecksTest : public testing::RunFixture {};
 
-const std::vector<std::string> kIdle = {"enabled:1", "pos:0", std::string("status:") + messages::kStatusIdle,
-                                        "busy:0", "events"};
+const std::vector<std::string> kIdle = {
+    "enabled:1", "pos:0", std::string("status:") + messages::kStatusIdle, "busy:0", "events"};
 
 bool EndsIdle(const testing::RecordingHost& host) {
-    return host.Log.size() >= kIdle.size() && std::equal(kIdle.begin(), kIdle.end(), host.Log.end() - kIdle.size());
+    return host.Log.size() >= kIdle.size() &&
+           std::equal(kIdle.begin(), kIdle.end(), host.Log.end() - kIdle.size());
 }
 
 TEST_F(RunChecksTest, EveryCheckEndsWithItsMessageAndTheWindowIdle) {
@@ -32,30 +33,46 @@ TEST_F(RunChecksTest, EveryCheckEndsWithItsMessageAndTheWindowIdle) {
         bool copyMade;
     };
     const Case cases[] = {
-        {"no server library", [](RunChecksTest& t, RunSettings& s) {
+        {"no server library",
+         [](RunChecksTest& t, RunSettings& s) {
              testing::MakeArchive(t.Archive(), 2);
              s.ProgramFolder = t.folder_ / "elsewhere/";
-         }, messages::kNoServer, false, false},
+         },
+         messages::kNoServer, false, false},
         {"missing folder", [](RunChecksTest&, RunSettings&) {}, messages::kNoFolder, false, false},
-        {"network location", [](RunChecksTest& t, RunSettings&) {
+        {"network location",
+         [](RunChecksTest& t, RunSettings&) {
              testing::MakeArchive(t.Archive(), 2);
-             WriteBytes(t.mounts_, "/dev/vda1 / ext4 rw 0 0\nnas:/clinic " + ExcludeTrailingDelimiter(t.folder_.Path()) + " nfs4 rw 0 0\n");
-         }, messages::kNetwork, false, false},
-        {"no database file", [](RunChecksTest& t, RunSettings&) { fs::create_directories(t.Archive() + "DTAfiles"); },
+             WriteBytes(t.mounts_, "/dev/vda1 / ext4 rw 0 0\nnas:/clinic " +
+                                       ExcludeTrailingDelimiter(t.folder_.Path()) +
+                                       " nfs4 rw 0 0\n");
+         },
+         messages::kNetwork, false, false},
+        {"no database file",
+         [](RunChecksTest& t, RunSettings&) { fs::create_directories(t.Archive() + "DTAfiles"); },
          messages::kNoDatabase, true, false},
-        {"no database", [](RunChecksTest& t, RunSettings&) {
+        {"no database",
+         [](RunChecksTest& t, RunSettings&) {
              fs::create_directories(t.Archive());
              WriteBytes(t.Archive() + "LogData.FB", std::string(16384, 'x'));
-         }, std::string(messages::kNoConnection) + "\n", true, true},
-        {"empty table", [](RunChecksTest& t, RunSettings&) {
+         },
+         std::string(messages::kNoConnection) + "\n", true, true},
+        {"empty table",
+         [](RunChecksTest& t, RunSettings&) {
              fs::create_directories(t.Archive());
-             testing::CreateArchiveDatabase(t.Archive() + "LogData.FB",
-                                            {"CREATE TABLE Downloads (PATIENTNAME VARCHAR(40), PATIENTID VARCHAR(20))"});
-         }, messages::kNoTests, true, true},
-        {"copy lost a file", [](RunChecksTest& t, RunSettings&) {
+             testing::CreateArchiveDatabase(
+                 t.Archive() + "LogData.FB",
+                 {"CREATE TABLE Downloads (PATIENTNAME VARCHAR(40), PATIENTID VARCHAR(20))"});
+         },
+         messages::kNoTests, true, true},
+        {"copy lost a file",
+         [](RunChecksTest& t, RunSettings&) {
              testing::MakeArchive(t.Archive(), 2);
              ASSERT_EQ(mkfifo((t.Archive() + "DTAfiles/pipe").c_str(), 0644), 0);
-         }, std::string(messages::kCopyFailed) + "\n" + folder_ / "Clinic/DTAfiles/pipe: not a regular file", true, true},
+         },
+         std::string(messages::kCopyFailed) + "\n" +
+             folder_ / "Clinic/DTAfiles/pipe: not a regular file",
+         true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -65,7 +82,8 @@ TEST_F(RunChecksTest, EveryCheckEndsWithItsMessageAndTheWindowIdle) {
         host_ = testing::RecordingHost(ArchivePath());
         RunSettings settings = Settings();
         c.arrange(*this, settings);
-        const auto before = fs::exists(Archive()) ? testing::TreeFingerprint(Archive()) : decltype(testing::TreeFingerprint(""))();
+        const auto before = fs::exists(Archive()) ? testing::TreeFingerprint(Archive())
+                                                  : decltype(testing::TreeFingerprint(""))();
 
         AnonymisationRun run(host_, settings);
         run.Execute();
@@ -96,7 +114,8 @@ TEST_F(RunChecksTest, CopyThatLostAFileIsNotAnonymised) {
     EXPECT_EQ(host_.Messages[0].Text, std::string(messages::kCopyFailed) + "\n" + Archive() +
                                           "DTAfiles/lost.VekTE: No such file or directory");
     // No database work was done on the copy.
-    EXPECT_EQ(testing::ReadBytes(Copy() + "LogData.FB"), testing::ReadBytes(Archive() + "LogData.FB"));
+    EXPECT_EQ(testing::ReadBytes(Copy() + "LogData.FB"),
+              testing::ReadBytes(Archive() + "LogData.FB"));
 }
 
 TEST_F(RunChecksTest, TheRootOfADriveIsRefused) {

@@ -13,8 +13,8 @@ using testing::WriteBytes;
 
 TEST(TestDataFile, ExtensionIsReplacedAfterTheLastDelimiter) {
     const std::pair<const char*, const char*> cases[] = {
-        {"x.dta", "x.VekTE"},       {"a.b.dta", "a.b.VekTE"}, {"x", "x.VekTE"},
-        {"x.VekTE", "x.VekTE"},     {"dir.d\\x", "dir.d\\x.VekTE"}, {"C:x", "C:x.VekTE"},
+        {"x.dta", "x.VekTE"},   {"a.b.dta", "a.b.VekTE"},       {"x", "x.VekTE"},
+        {"x.VekTE", "x.VekTE"}, {"dir.d\\x", "dir.d\\x.VekTE"}, {"C:x", "C:x.VekTE"},
         {"..", "..VekTE"},
     };
     for (const auto& [stored, expected] : cases) {
@@ -30,10 +30,11 @@ TEST(TestDataFile, TestTypeDecidesFolderAndExtensionExactly) {
         const char* extension;
     };
     const Case cases[] = {
-        {"TEQ", 0, "DTAfiles", ".VekTE"}, {"ABR", 0, "ABRfiles", ".VekABR"}, {"DP", 2, "DPGfiles", ".VekDPZ"},
-        {"DP", 1, "DPGfiles", ".VekDP"},  {"DP", 0, "DPGfiles", ".VekDP"},    {"DPG", 2, "DPGfiles", ".VekDPG"},
-        {"dp", 2, nullptr, nullptr},      {"DP ", 2, nullptr, nullptr},       {"XYZ", 0, nullptr, nullptr},
-        {"", 0, nullptr, nullptr},
+        {"TEQ", 0, "DTAfiles", ".VekTE"}, {"ABR", 0, "ABRfiles", ".VekABR"},
+        {"DP", 2, "DPGfiles", ".VekDPZ"}, {"DP", 1, "DPGfiles", ".VekDP"},
+        {"DP", 0, "DPGfiles", ".VekDP"},  {"DPG", 2, "DPGfiles", ".VekDPG"},
+        {"dp", 2, nullptr, nullptr},      {"DP ", 2, nullptr, nullptr},
+        {"XYZ", 0, nullptr, nullptr},     {"", 0, nullptr, nullptr},
     };
     for (const Case& c : cases) {
         int asked = 0;

@@ -21,11 +21,13 @@ protected:
         Transaction setup(database_);
         Query query(database_, setup);
         setup.StartTransaction();
-        query.SetSQL("CREATE TABLE People (Id INTEGER NOT NULL, Name VARCHAR(60), Flag CHAR(1), Amount INTEGER)");
+        query.SetSQL("CREATE TABLE People (Id INTEGER NOT NULL, Name VARCHAR(60), Flag CHAR(1), "
+                     "Amount INTEGER)");
         query.ExecQuery();
         setup.Commit();
         setup.StartTransaction();
-        for (const char* row : {"(3, 'Carol', 'F', 30)", "(1, 'alice', NULL, NULL)", "(2, 'Bob', 'T', 20)"}) {
+        for (const char* row :
+             {"(3, 'Carol', 'F', 30)", "(1, 'alice', NULL, NULL)", "(2, 'Bob', 'T', 20)"}) {
             query.SetSQL(std::string("INSERT INTO People VALUES ") + row);
             query.ExecQuery();
         }
@@ -57,7 +59,8 @@ TEST_F(DatabaseLayerTest, CountScanOrderAndColumnNamesWithoutLetterCase) {
     query.ExecQuery(); // the first row is there at once
     std::vector<std::string> names;
     while (!query.Eof()) {
-        names.push_back(query.FieldByName("name").AsString() + "/" + query.FieldByName("FLAG").AsString() + "/" +
+        names.push_back(query.FieldByName("name").AsString() + "/" +
+                        query.FieldByName("FLAG").AsString() + "/" +
                         std::to_string(query.FieldByName("Amount").AsInteger()));
         query.Next();
     }
@@ -150,7 +153,8 @@ TEST(DatabaseConnection, FailuresCarryFirebirdsOwnText) {
     const Case cases[] = {
         {folder / "missing.fdb", testing::ClientLibrary(), "I/O error"},
         {folder / "not-a-database.fdb", testing::ClientLibrary(), "not a valid database"},
-        {folder / "missing.fdb", folder / "no-library.so", "Cannot load the database client library"},
+        {folder / "missing.fdb", folder / "no-library.so",
+         "Cannot load the database client library"},
     };
     for (const Case& c : cases) {
         Database database;
@@ -161,7 +165,8 @@ TEST(DatabaseConnection, FailuresCarryFirebirdsOwnText) {
             database.Open();
             FAIL() << c.file << " opened";
         } catch (const EDatabaseError& error) {
-            EXPECT_NE(std::string(error.what()).find(c.expected), std::string::npos) << error.what();
+            EXPECT_NE(std::string(error.what()).find(c.expected), std::string::npos)
+                << error.what();
         }
         EXPECT_FALSE(database.Connected());
     }

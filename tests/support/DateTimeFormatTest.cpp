@@ -22,8 +22,9 @@ TEST_F(DateTimeFormatTest, FixedDateTimeOfDayZeroUnderEachSeparator) {
         char16_t date, time;
         const char* text;
     };
-    for (const Case c : {Case{u'/', u':', "30/Dec/1899 00:00:00"}, Case{u'.', u':', "30.Dec.1899 00:00:00"},
-                         Case{u'-', u'.', "30-Dec-1899 00.00.00"}, Case{0, 0, "30Dec1899 000000"}}) {
+    for (const Case c :
+         {Case{u'/', u':', "30/Dec/1899 00:00:00"}, Case{u'.', u':', "30.Dec.1899 00:00:00"},
+          Case{u'-', u'.', "30-Dec-1899 00.00.00"}, Case{0, 0, "30Dec1899 000000"}}) {
         ProcessFormatSettings().DateSeparator = c.date;
         ProcessFormatSettings().TimeSeparator = c.time;
         EXPECT_EQ(ToUtf8(FormatFixedDateTime(0)), c.text);
@@ -72,8 +73,9 @@ TEST_F(DateTimeFormatTest, CopyFolderTimeStampNeverRoundsUpOrShowsTwelveHourCloc
 }
 
 TEST_F(DateTimeFormatTest, DecodeRoundTripsDatesAroundDayZero) {
-    for (const DateTimeParts parts : {DateTimeParts{1899, 12, 30, 0, 0, 0, 0}, DateTimeParts{2024, 2, 29, 12, 0, 1, 5},
-                                      DateTimeParts{1900, 3, 1, 6, 7, 8, 0}, DateTimeParts{1850, 1, 1, 18, 0, 0, 0}}) {
+    for (const DateTimeParts parts :
+         {DateTimeParts{1899, 12, 30, 0, 0, 0, 0}, DateTimeParts{2024, 2, 29, 12, 0, 1, 5},
+          DateTimeParts{1900, 3, 1, 6, 7, 8, 0}, DateTimeParts{1850, 1, 1, 18, 0, 0, 0}}) {
         const DateTimeParts back = DecodeDateTime(EncodeDateTime(parts));
         EXPECT_EQ(back.Year, parts.Year);
         EXPECT_EQ(back.Month, parts.Month);

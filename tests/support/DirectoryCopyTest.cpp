@@ -6,8 +6,8 @@
 #include <unistd.h>
 
 #include <filesystem>
-#include <map>
 #include <gtest/gtest.h>
+#include <map>
 
 namespace kestrin {
 namespace {
@@ -37,7 +37,8 @@ TEST(CopyDirectoryTree, CopiesEveryFileAndFolderWithTheirAttributes) {
     utimensat(AT_FDCWD, (source + "DTAfiles/a.VekTE").c_str(), old, 0);
 
     // Either path may end in its delimiter; missing parents of the destination are made.
-    for (const auto& [from, to] : {std::pair{source, folder / "copy1"}, std::pair{folder / "Clinic", folder / "deep/er/copy2/"}}) {
+    for (const auto& [from, to] : {std::pair{source, folder / "copy1"},
+                                   std::pair{folder / "Clinic", folder / "deep/er/copy2/"}}) {
         EXPECT_TRUE(CopyDirectoryTree(from, to).empty());
         const std::string copy = IncludeTrailingDelimiter(to);
         EXPECT_EQ(ReadBytes(copy + "LogData.FB"), std::string(100000, 'd'));

@@ -29,10 +29,10 @@ TEST(FileSizeOf, MeasuresWhatThePathNames) {
         {folder / "empty", 0},
         {folder / "missing", -1},
         {"", -1},
-        {folder / "sub/", -1},     // a folder path ending in its delimiter names no entry
+        {folder / "sub/", -1}, // a folder path ending in its delimiter names no entry
         {"/", -1},
         {folder / "nowhere/x", -1},
-        {folder / "fi*.bin", 5},   // the last element is a pattern
+        {folder / "fi*.bin", 5}, // the last element is a pattern
         {folder / "f?ve.bin", 5},
         {folder / "sub/../five.bin", 5},
     };

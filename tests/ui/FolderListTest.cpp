@@ -17,7 +17,8 @@ class FolderListTest : public testing::WindowFixture {
 public:
     void SetUp() override {
         WindowFixture::SetUp();
-        for (const char* name : {"Tree/beta", "Tree/Alpha", "Tree/.hidden", "Tree/gamma/inner", "Tree/file-not-folder"}) {
+        for (const char* name : {"Tree/beta", "Tree/Alpha", "Tree/.hidden", "Tree/gamma/inner",
+                                 "Tree/file-not-folder"}) {
             fs::create_directories(folder_ / name);
         }
         fs::remove(folder_ / "Tree/file-not-folder");
@@ -29,7 +30,8 @@ public:
     QStringList Lines() const {
         QStringList lines;
         for (int i = 0; i < list_->count(); ++i) {
-            lines << QString(list_->item(i)->data(TDirectoryListBoxEx::kLevelRole).toInt(), ' ') + list_->item(i)->text();
+            lines << QString(list_->item(i)->data(TDirectoryListBoxEx::kLevelRole).toInt(), ' ') +
+                         list_->item(i)->text();
         }
         return lines;
     }
@@ -107,7 +109,8 @@ TEST_F(FolderListTest, AFolderRemovedMeanwhileIsReportedAndTheListKeepsItsFolder
     testing::ModalBoxes boxes;
     DoubleClick(beta);
     ASSERT_EQ(boxes.Seen().size(), 1u);
-    EXPECT_TRUE(boxes.Seen()[0].Text.startsWith(QString(ui::kUncaughtErrorText) + "\n")) << boxes.Seen()[0].Text.toStdString();
+    EXPECT_TRUE(boxes.Seen()[0].Text.startsWith(QString(ui::kUncaughtErrorText) + "\n"))
+        << boxes.Seen()[0].Text.toStdString();
     EXPECT_EQ(list_->Directory(), Tree());
 }
 

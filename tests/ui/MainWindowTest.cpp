@@ -34,7 +34,8 @@ TEST_F(MainWindowTest, StartsIdleAtTheProgramFolder) {
     EXPECT_EQ(list->Directory(), programFolder);
     ASSERT_NE(list->currentItem(), nullptr);
     EXPECT_EQ(list->currentItem()->data(TDirectoryListBoxEx::kPathRole).toString(), programFolder);
-    EXPECT_EQ(Find<TDriveComboBoxEx>("DriveComboBoxEx1")->SelectedRoot(), TDirectoryListBoxEx::RootOf(programFolder));
+    EXPECT_EQ(Find<TDriveComboBoxEx>("DriveComboBoxEx1")->SelectedRoot(),
+              TDirectoryListBoxEx::RootOf(programFolder));
     EXPECT_EQ(form_->CurrentFolder(), programFolder.toStdString());
     form_->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
@@ -52,10 +53,14 @@ TEST_F(MainWindowTest, EveryElementAtItsPlaceInAFixedWindow) {
         QRect geometry;
     };
     const Place places[] = {
-        {"AdvSmoothPanel1", {20, 10, 497, 383}},    {"AdvReflectionImage1", {423, 10, 64, 253}},
-        {"Label1", {24, 10, 377, 40}},              {"DriveComboBoxEx1", {24, 56, 377, 22}},
-        {"DirectoryListBoxEx1", {24, 84, 377, 197}}, {"AdvGlowButton1", {80, 294, 150, 41}},
-        {"AdvGlowButton2", {251, 294, 150, 41}},    {"AdvProgress1", {20, 348, 457, 25}},
+        {"AdvSmoothPanel1", {20, 10, 497, 383}},
+        {"AdvReflectionImage1", {423, 10, 64, 253}},
+        {"Label1", {24, 10, 377, 40}},
+        {"DriveComboBoxEx1", {24, 56, 377, 22}},
+        {"DirectoryListBoxEx1", {24, 84, 377, 197}},
+        {"AdvGlowButton1", {80, 294, 150, 41}},
+        {"AdvGlowButton2", {251, 294, 150, 41}},
+        {"AdvProgress1", {20, 348, 457, 25}},
     };
     for (const Place& place : places) {
         auto* widget = Find<QWidget>(place.name);
@@ -98,7 +103,8 @@ TEST(ReflectionImage, FadesFromHalfOpacityOverAHundredRows) {
     image.SetPicture(opaque);
     const QImage& reflection = image.Reflection();
     ASSERT_EQ(reflection.height(), 64);
-    for (const auto& [row, alpha] : {std::pair{0, 127}, std::pair{1, 126}, std::pair{50, 64}, std::pair{63, 47}}) {
+    for (const auto& [row, alpha] :
+         {std::pair{0, 127}, std::pair{1, 126}, std::pair{50, 64}, std::pair{63, 47}}) {
         EXPECT_EQ(qAlpha(reflection.pixel(10, row)), alpha) << row;
         EXPECT_EQ(qRed(reflection.pixel(10, row)), 255);
     }

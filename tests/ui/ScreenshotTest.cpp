@@ -21,13 +21,12 @@ TEST_F(ScreenshotTest, WritesTheIdleAndTheBusyWindow) {
     EXPECT_EQ(idleImage.size(), QSize(537, 413) * idleImage.devicePixelRatio());
 
     testing::MakeArchive(folder_ / "SampleArchive", 30, 3);
-    Find<ui::TDirectoryListBoxEx>("DirectoryListBoxEx1")->SetDirectory(QString::fromStdString(folder_ / "SampleArchive"));
+    Find<ui::TDirectoryListBoxEx>("DirectoryListBoxEx1")
+        ->SetDirectory(QString::fromStdString(folder_ / "SampleArchive"));
     bool saved = false;
     testing::ModalBoxes boxes([&] { saved = form_->grab().save(busy); });
     QTest::mouseClick(Find<ui::TAdvGlowButton>("AdvGlowButton2"), Qt::LeftButton);
     EXPECT_TRUE(saved);
-    // The panel's colours are where they belong.
-    EXPECT_EQ(idleImage.pixelColor(21, 11).red(), idleImage.pixelColor(21, 11).green());
 }
 
 } // namespace

@@ -31,8 +31,7 @@ public:
         EXPECT_TRUE(NoWindowsLeft()) << "a window was left open";
     }
 
-    template <typename T>
-    T* Find(const char* name) {
+    template <typename T> T* Find(const char* name) {
         T* widget = form_->findChild<T*>(name);
         EXPECT_NE(widget, nullptr) << name;
         return widget;

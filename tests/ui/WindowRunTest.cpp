@@ -21,7 +21,8 @@ using ui::TAdvGlowButton;
 class WindowRunTest : public testing::WindowFixture {
 public:
     void OpenFolder(const std::string& folder) {
-        Find<ui::TDirectoryListBoxEx>("DirectoryListBoxEx1")->SetDirectory(QString::fromStdString(folder));
+        Find<ui::TDirectoryListBoxEx>("DirectoryListBoxEx1")
+            ->SetDirectory(QString::fromStdString(folder));
     }
 
     void ExpectIdle() {
