@@ -100,20 +100,22 @@ std::optional<std::string> FindTestDataFile(const std::string& copyFolder,
     if (elements.empty()) {
         return std::nullopt;
     }
+    // The copy holds no links: one met on the way was not made by the copy and is not followed.
     std::string path = copyFolder;
     elements.insert(elements.begin(), subFolder);
-    for (const std::string& name : elements) {
-        const std::optional<std::string> found = EntryIn(path, name);
+    for (std::size_t i = 0; i < elements.size(); ++i) {
+        const std::optional<std::string> found = EntryIn(path, elements[i]);
         if (!found) {
             return std::nullopt;
         }
-        path += *found + "/";
-    }
-    path.pop_back();
-    struct stat info {};
-    // The copy holds no links; one found here was not made by the copy and is not followed.
-    if (lstat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
-        return std::nullopt;
+        path += *found;
+        struct stat info {};
+        const bool last = i + 1 == elements.size();
+        if (lstat(path.c_str(), &info) != 0 ||
+            !(last ? S_ISREG(info.st_mode) : S_ISDIR(info.st_mode))) {
+            return std::nullopt;
+        }
+        path += last ? "" : "/";
     }
     return path;
 }

@@ -60,6 +60,8 @@ TEST(TestDataFile, StoredNamesNeverReachOutsideTheSubFolder) {
     WriteBytes(copy / "DPGfiles/escape.VekTE", "e");
     WriteBytes(copy / "top.VekTE", "t");
     std::filesystem::create_directories(copy / "dtafiles/folder.VekTE");
+    std::filesystem::create_directory_symlink(copy / "DPGfiles", copy / "dtafiles/linked");
+    std::filesystem::create_symlink(copy / "top.VekTE", copy / "dtafiles/link.VekTE");
     struct Case {
         const char* stored;
         const char* found; // relative to the copy, or null
@@ -80,6 +82,8 @@ TEST(TestDataFile, StoredNamesNeverReachOutsideTheSubFolder) {
         {"C:Plain.VekTE", nullptr},
         {"missing.VekTE", nullptr},
         {"folder.VekTE", nullptr},
+        {"linked\\escape.VekTE", nullptr}, // links lead out of the sub-folder
+        {"link.VekTE", nullptr},
         {"", nullptr},
     };
     for (const Case& c : cases) {
