@@ -31,10 +31,18 @@ void CreateFolderPath(const std::string& folder) {
     mkdir(folder.c_str(), 0777);
 }
 
+struct TreeCopy {
+    std::vector<CopyFailure> Failures;
+    bool CloneWorks = true; // until the file system says it cannot share blocks
+};
+
 // Fills the target from the source, the fastest way the kernel offers; false with errno set.
-bool CopyContent(int from, int to, off_t size) {
-    if (size > 0 && ioctl(to, FICLONE, from) == 0) {
-        return true;
+bool CopyContent(int from, int to, off_t size, TreeCopy& copy) {
+    if (size > 0 && copy.CloneWorks) {
+        if (ioctl(to, FICLONE, from) == 0) {
+            return true;
+        }
+        copy.CloneWorks = false;
     }
     off_t copied = 0;
     bool kernelCopy = true;
@@ -81,8 +89,8 @@ bool CopyContent(int from, int to, off_t size) {
 }
 
 // Copies one file to a new name; an existing target is left untouched and is not a failure.
-void CopyOneFile(const std::string& source, const std::string& target,
-                 std::vector<CopyFailure>& failures) {
+void CopyOneFile(const std::string& source, const std::string& target, TreeCopy& copy) {
+    std::vector<CopyFailure>& failures = copy.Failures;
     UniqueFd from(open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     struct stat info {};
     if (!from || fstat(from.get(), &info) != 0) {
@@ -102,7 +110,7 @@ void CopyOneFile(const std::string& source, const std::string& target,
     }
     const timespec times[2] = {info.st_atim, info.st_mtim};
     int error = 0;
-    if (!CopyContent(from.get(), to.get(), info.st_size) ||
+    if (!CopyContent(from.get(), to.get(), info.st_size, copy) ||
         fchmod(to.get(), info.st_mode & 07777) != 0 || futimens(to.get(), times) != 0) {
         error = errno;
     }
@@ -115,8 +123,8 @@ void CopyOneFile(const std::string& source, const std::string& target,
     }
 }
 
-void CopyTree(const std::string& source, const std::string& destination,
-              std::vector<CopyFailure>& failures) {
+void CopyTree(const std::string& source, const std::string& destination, TreeCopy& copy) {
+    std::vector<CopyFailure>& failures = copy.Failures;
     CreateFolderPath(ExcludeTrailingDelimiter(destination));
     UniqueDir dir(opendir(source.c_str()));
     if (!dir) {
@@ -134,10 +142,14 @@ void CopyTree(const std::string& source, const std::string& destination,
         }
         const std::string from = source + name;
         struct stat info {};
-        if (stat(from.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-            CopyTree(from + '/', destination + name + '/', failures);
+        // A link to a folder is descended into like a folder.
+        const bool folder =
+            entry->d_type == DT_DIR || ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
+                                        stat(from.c_str(), &info) == 0 && S_ISDIR(info.st_mode));
+        if (folder) {
+            CopyTree(from + '/', destination + name + '/', copy);
         } else {
-            CopyOneFile(from, destination + name, failures);
+            CopyOneFile(from, destination + name, copy);
         }
         errno = 0;
     }
@@ -150,9 +162,9 @@ void CopyTree(const std::string& source, const std::string& destination,
 
 std::vector<CopyFailure> CopyDirectoryTree(const std::string& source,
                                            const std::string& destination) {
-    std::vector<CopyFailure> failures;
-    CopyTree(IncludeTrailingDelimiter(source), IncludeTrailingDelimiter(destination), failures);
-    return failures;
+    TreeCopy copy;
+    CopyTree(IncludeTrailingDelimiter(source), IncludeTrailingDelimiter(destination), copy);
+    return std::move(copy.Failures);
 }
 
 } // namespace kestrin
