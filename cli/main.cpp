@@ -21,7 +21,8 @@ constexpr const char* kUsage =
     "Messages go to standard error: 'error: TEXT' for an error, the text alone for success.\n"
     "When standard error is a terminal it also shows the status and a progress bar.\n"
     "On success the anonymised copy folder's path is printed on standard output.\n"
-    "  --timings  print where the time went (copy, count, scan, statements, files, commits)\n"
+    "  --timings  print where the time went (copy, count, scan, statements, files, commits,\n"
+    "             rebuild of the copy's database)\n"
     "\n"
     "Exit status: 0 success, 1 the run ended with an error message, 2 usage error,\n"
     "3 an unexpected error ended the run (its text is printed).\n";
@@ -34,8 +35,9 @@ void PrintTimings(const kestrin::RunTimings& t) {
     std::cerr << std::fixed << std::setprecision(3) << "timings: copy " << Seconds(t.Copy)
               << " s, count " << Seconds(t.Count) << " s, scan " << Seconds(t.Scan)
               << " s (statements " << Seconds(t.PatientStatements) << " s, files "
-              << Seconds(t.FileRewrites) << " s, commits " << Seconds(t.Commits) << " s), patients "
-              << t.Patients << ", tests " << t.TestsSelected << "\n";
+              << Seconds(t.FileRewrites) << " s, commits " << Seconds(t.Commits) << " s), rebuild "
+              << Seconds(t.Rebuild) << " s, patients " << t.Patients << ", tests "
+              << t.TestsSelected << "\n";
 }
 
 } // namespace

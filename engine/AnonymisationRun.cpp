@@ -2,6 +2,7 @@
 
 #include "engine/Messages.h"
 #include "firebird/DatabaseError.h"
+#include "firebird/RebuildDatabase.h"
 #include "support/FileSystem.h"
 #include "support/FixedDateFormat.h"
 #include "support/ProgramFolder.h"
@@ -9,6 +10,9 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <exception>
 #include <optional>
 #include <type_traits>
@@ -185,30 +189,67 @@ void AnonymisationRun::RunScan(std::int32_t rowTotal) {
     pFIBQuery1.SetSQL("Select PATIENTNAME, PATIENTID from Downloads PLAN SORT (Downloads NATURAL) "
                       "ORDER by PATIENTNAME asc");
 
-    const TimedSection timed(timings_.Scan);
+    bool scanned = false;
+    {
+        const TimedSection timed(timings_.Scan);
+        WithCleanup(
+            [&] {
+                pFIBQuery1.ExecQuery();
+                PFIBTransaction2.StartTransaction();
+                while (!pFIBQuery1.Eof()) {
+                    const std::string name = pFIBQuery1.FieldByName("PatientName").AsString();
+                    const bool samePatient =
+                        state_.PatientStarted && name == state_.PreviousName &&
+                        pFIBQuery1.FieldByName("PatientID").AsString() == state_.PreviousId;
+                    if (!samePatient &&
+                        !WorkOnPatient(name, pFIBQuery1.FieldByName("PATIENTID").AsString())) {
+                        return;
+                    }
+                    ++rowsScanned;
+                    if (state_.IdentityCounter % 10 == 0 || rowsScanned == rowTotal) {
+                        host_.SetProgressPosition(rowsScanned);
+                        host_.ProcessPendingEvents();
+                    }
+                    pFIBQuery1.Next();
+                }
+                scanned = true;
+            },
+            [&] { CloseScan(); });
+    }
+    if (scanned) {
+        // Success is told once everything is committed and the copy's database rebuilt.
+        RebuildCopyDatabase(rowTotal);
+        Message(MessageKind::Information, messages::kSuccess);
+    }
+}
+
+// An update leaves the old record versions and index keys, real names among them, in the
+// database pages; only a database written afresh from the current rows is free of them.
+void AnonymisationRun::RebuildCopyDatabase(std::int32_t rowTotal) {
+    const TimedSection timed(timings_.Rebuild);
+    FIBDatabase1.Close();
+    const std::string database = state_.CopyFolder + "LogData.FB";
+    const std::string rebuilt = state_.CopyFolder + "LogData.rebuilt.FB";
+    std::remove(rebuilt.c_str()); // left by an earlier run into the same folder
     WithCleanup(
         [&] {
-            pFIBQuery1.ExecQuery();
-            PFIBTransaction2.StartTransaction();
-            while (!pFIBQuery1.Eof()) {
-                const std::string name = pFIBQuery1.FieldByName("PatientName").AsString();
-                const bool samePatient =
-                    state_.PatientStarted && name == state_.PreviousName &&
-                    pFIBQuery1.FieldByName("PatientID").AsString() == state_.PreviousId;
-                if (!samePatient &&
-                    !WorkOnPatient(name, pFIBQuery1.FieldByName("PATIENTID").AsString())) {
-                    return;
-                }
-                ++rowsScanned;
-                if (state_.IdentityCounter % 10 == 0 || rowsScanned == rowTotal) {
-                    host_.SetProgressPosition(rowsScanned);
-                    host_.ProcessPendingEvents();
-                }
-                pFIBQuery1.Next();
+            firebird::RebuildDatabase(FIBDatabase1.LibraryName, database, rebuilt, kUserName,
+                                      kPassword);
+            FIBDatabase1.DBName = rebuilt;
+            FIBDatabase1.Open();
+            const std::int32_t rows = CountRows();
+            FIBDatabase1.Close();
+            if (rows != rowTotal) {
+                throw firebird::EDatabaseError("The rebuilt database holds " +
+                                               std::to_string(rows) + " of " +
+                                               std::to_string(rowTotal) + " rows");
             }
-            Message(MessageKind::Information, messages::kSuccess);
+            if (std::rename(rebuilt.c_str(), database.c_str()) != 0) {
+                throw std::runtime_error("Cannot replace " + database + ": " +
+                                         std::strerror(errno));
+            }
         },
-        [&] { CloseScan(); });
+        [&] { std::remove(rebuilt.c_str()); });
 }
 
 bool AnonymisationRun::WorkOnPatient(const std::string& name, const std::string& id) {

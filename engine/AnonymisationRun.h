@@ -40,6 +40,7 @@ private:
     // False when the patient's outcome ends the run.
     bool WorkOnPatient(const std::string& name, const std::string& id);
     void ApplyBatchCommitRule();
+    void RebuildCopyDatabase(std::int32_t rowTotal);
     void CloseScan();   // stage A
     void RestoreIdle(); // stage B
     void Message(MessageKind kind, const std::string& text) { host_.ShowMessage(kind, text); }

@@ -13,6 +13,7 @@ struct RunTimings {
     Duration PatientStatements{};
     Duration FileRewrites{};
     Duration Commits{};
+    Duration Rebuild{}; // the copy's database written afresh
     long Patients = 0;
     long TestsSelected = 0;
 };

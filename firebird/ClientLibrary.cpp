@@ -94,6 +94,10 @@ const ClientLibrary& LoadClientLibrary(const std::string& path) {
     Bind(handle, "isc_dsql_fetch", library->dsql_fetch, path);
     Bind(handle, "isc_dsql_free_statement", library->dsql_free_statement, path);
     Bind(handle, "isc_dsql_sql_info", library->dsql_sql_info, path);
+    Bind(handle, "isc_service_attach", library->service_attach, path);
+    Bind(handle, "isc_service_detach", library->service_detach, path);
+    Bind(handle, "isc_service_start", library->service_start, path);
+    Bind(handle, "isc_service_query", library->service_query, path);
     Bind(handle, "fb_interpret", library->interpret, path);
     Bind(handle, "isc_sqlcode", library->sqlcode, path);
     return *loaded.emplace(path, std::move(library)).first->second;

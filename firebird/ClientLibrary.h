@@ -22,6 +22,10 @@ struct ClientLibrary {
     decltype(&isc_dsql_fetch) dsql_fetch;
     decltype(&isc_dsql_free_statement) dsql_free_statement;
     decltype(&isc_dsql_sql_info) dsql_sql_info;
+    decltype(&isc_service_attach) service_attach;
+    decltype(&isc_service_detach) service_detach;
+    decltype(&isc_service_start) service_start;
+    decltype(&isc_service_query) service_query;
     decltype(&fb_interpret) interpret;
     decltype(&isc_sqlcode) sqlcode;
 
