@@ -149,17 +149,19 @@ int main(int argc, char** argv) {
         }
 
         std::map<std::string, double> phase;
-        const std::regex figure(R"((copy|count|scan|statements|files|commits) ([0-9.]+) s)");
+        const std::regex figure(
+            R"((copy|count|scan|statements|files|commits|rebuild) ([0-9.]+) s)");
         for (std::sregex_iterator it(run.errors.begin(), run.errors.end(), figure), end; it != end;
              ++it) {
             phase[(*it)[1]] = std::stod((*it)[2]);
         }
-        std::printf("%8d %8d %8.3f %7.3f %7.3f %7.3f %7.3f %7.3f %8.3f %9.0f %8.1f %7.3f %8.2f "
-                    "%8.2f %9.1f\n",
-                    tests, patients, run.seconds, phase["copy"], phase["count"], phase["scan"],
-                    phase["statements"], phase["files"], phase["commits"], tests / run.seconds,
-                    run.peakKiB / 1024.0, copy.seconds, phase["copy"] / copy.seconds,
-                    run.seconds / copy.seconds, run.seconds * 1e6 / tests);
+        std::printf(
+            "%8d %8d %8.3f %7.3f %7.3f %7.3f %7.3f %7.3f %8.3f %9.3f %9.0f %8.1f %7.3f %8.2f "
+            "%8.2f %9.1f\n",
+            tests, patients, run.seconds, phase["copy"], phase["count"], phase["scan"],
+            phase["statements"], phase["files"], phase["commits"], phase["rebuild"],
+            tests / run.seconds, run.peakKiB / 1024.0, copy.seconds, phase["copy"] / copy.seconds,
+            run.seconds / copy.seconds, run.seconds * 1e6 / tests);
         std::fflush(stdout);
         for (const auto& entry : fs::directory_iterator(work)) {
             fs::remove_all(entry.path());
