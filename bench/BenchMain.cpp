@@ -109,9 +109,10 @@ int main(int argc, char** argv) {
     fs::remove_all(work);
     fs::create_directories(work);
 
-    std::printf("%8s %8s %8s %7s %7s %7s %7s %7s %7s %9s %8s %7s %8s %8s %9s\n", "tests",
+    std::printf("%8s %8s %8s %7s %7s %7s %7s %7s %8s %9s %9s %8s %7s %8s %8s %9s\n", "tests",
                 "patients", "total_s", "copy_s", "count_s", "scan_s", "stmts_s", "files_s",
-                "commit_s", "tests/s", "peak_MiB", "cp_a_s", "copy/cp", "total/cp", "us/test");
+                "commit_s", "rebuild_s", "tests/s", "peak_MiB", "cp_a_s", "copy/cp", "total/cp",
+                "us/test");
     for (const int tests : sizes) {
         const int patients = std::max(1, tests / 3);
         const std::string archive = work + "/Clinic" + std::to_string(tests);
