@@ -211,5 +211,21 @@ TEST_F(EndToEndTest, EachRunMakesItsOwnCopyFolderFromTheClock) {
     EXPECT_TRUE(fs::exists(second.CopyFolder() + "LogData.FB"));
 }
 
+TEST_F(EndToEndTest, AFailedRebuildEscapesAndLeavesTheCommittedCopy) {
+    testing::MakeArchive(Archive(), 5, 2);
+    // Something in the way of the rebuilt file, in a copy folder that already exists.
+    fs::create_directories(Copy() + "LogData.rebuilt.FB");
+    testing::WriteBytes(Copy() + "LogData.rebuilt.FB/in-the-way", "x");
+    AnonymisationRun run(host_, Settings());
+    EXPECT_THROW(run.Execute(), std::exception);
+    EXPECT_TRUE(host_.Messages.empty()) << "success was told";
+    EXPECT_FALSE(run.Running());
+    EXPECT_TRUE(host_.ControlsEnabled);
+    for (const auto& [key, row] : testing::ReadDownloads(Copy() + "LogData.FB")) {
+        EXPECT_TRUE(Text(row, "PATIENTNAME").starts_with("Patient")) << key;
+    }
+    EXPECT_FALSE(fs::exists(Copy() + "LogData.rebuilt.FB.fbk"));
+}
+
 } // namespace
 } // namespace kestrin
