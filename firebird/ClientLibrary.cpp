@@ -65,9 +65,25 @@ void EnsurePrivateLockFolder() {
     setenv("FIREBIRD_LOCK", folder.c_str(), 0);
 }
 
+namespace {
+
+std::map<std::string, std::unique_ptr<ClientLibrary>>& LoadedLibraries() {
+    static std::map<std::string, std::unique_ptr<ClientLibrary>> loaded;
+    return loaded;
+}
+
+// The engine's own threads are stopped before the process ends, so nothing runs while it exits.
+void ShutDownEngines() {
+    for (const auto& [path, library] : LoadedLibraries()) {
+        library->shutdown(0, fb_shutrsn_exit_called);
+    }
+}
+
+} // namespace
+
 const ClientLibrary& LoadClientLibrary(const std::string& path) {
     static std::mutex guard;
-    static std::map<std::string, std::unique_ptr<ClientLibrary>> loaded;
+    std::map<std::string, std::unique_ptr<ClientLibrary>>& loaded = LoadedLibraries();
     const std::lock_guard lock(guard);
     if (auto found = loaded.find(path); found != loaded.end()) {
         return *found->second;
@@ -99,7 +115,11 @@ const ClientLibrary& LoadClientLibrary(const std::string& path) {
     Bind(handle, "isc_service_start", library->service_start, path);
     Bind(handle, "isc_service_query", library->service_query, path);
     Bind(handle, "fb_interpret", library->interpret, path);
+    Bind(handle, "fb_shutdown", library->shutdown, path);
     Bind(handle, "isc_sqlcode", library->sqlcode, path);
+    if (loaded.empty()) {
+        std::atexit(ShutDownEngines);
+    }
     return *loaded.emplace(path, std::move(library)).first->second;
 }
 

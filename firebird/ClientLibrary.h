@@ -27,6 +27,7 @@ struct ClientLibrary {
     decltype(&isc_service_start) service_start;
     decltype(&isc_service_query) service_query;
     decltype(&fb_interpret) interpret;
+    decltype(&fb_shutdown) shutdown;
     decltype(&isc_sqlcode) sqlcode;
 
     // Raises EDatabaseError with every line Firebird gives for a failed call.
