@@ -125,8 +125,9 @@ bool IsNetworkLocation(const std::string& path, const std::string& tablePath) {
         return false;
     }
     const std::vector<MountEntry> table = ReadMountTable(tablePath);
+    // The mount found is the one on top at its point, the same IsNetworkDrive would judge.
     const MountEntry* mount = MountOf(CanonicalOrLexical(path), table);
-    return mount != nullptr && IsNetworkDrive(mount->MountPoint, tablePath);
+    return mount != nullptr && IsNetworkFileSystemType(mount->Type);
 }
 
 } // namespace kestrin
