@@ -30,8 +30,13 @@ void ConsoleHost::SetProgressPosition(int position) {
 
 void ConsoleHost::ShowMessage(MessageKind kind, const std::string& text) {
     EndProgressLine();
-    errors_ << (kind == MessageKind::Error ? "error: " : "") << text << "\n" << std::flush;
+    errors_ << (kind == MessageKind::Error     ? "error: "
+                : kind == MessageKind::Warning ? "warning: "
+                                               : "")
+            << text << "\n"
+            << std::flush;
     lastMessage_ = kind;
+    errorShown_ = errorShown_ || kind == MessageKind::Error;
 }
 
 void ConsoleHost::Pause(int milliseconds) {

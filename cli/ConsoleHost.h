@@ -25,6 +25,7 @@ public:
     void Pause(int milliseconds) override;
 
     std::optional<MessageKind> LastMessage() const { return lastMessage_; }
+    bool ErrorShown() const { return errorShown_; }
 
 private:
     void EndProgressLine();
@@ -35,6 +36,7 @@ private:
     int maximum_ = 100;
     bool progressShown_ = false;
     std::optional<MessageKind> lastMessage_;
+    bool errorShown_ = false;
 };
 
 } // namespace kestrin

@@ -1,56 +1,27 @@
 #include "engine/AnonymisationRun.h"
 
+#include "engine/CopyCheck.h"
+#include "engine/Credentials.h"
 #include "engine/Messages.h"
 #include "firebird/DatabaseError.h"
 #include "firebird/RebuildDatabase.h"
+#include "support/Cleanup.h"
 #include "support/FileSystem.h"
 #include "support/FixedDateFormat.h"
 #include "support/ProgramFolder.h"
 #include "support/Text1252.h"
 
-#include <sys/stat.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <optional>
-#include <type_traits>
 #include <utility>
 
 namespace kestrin {
 namespace {
 
-constexpr const char* kUserName = "Wexlan";
-constexpr const char* kPassword = "Gravlex";
 constexpr int kBatchSize = 1000;
 constexpr int kBatchPauseMs = 20;
-
-// Runs the clean-up after the body, also while an error passes out of the body.
-template <typename Body, typename Cleanup> auto WithCleanup(Body&& body, Cleanup&& cleanup) {
-    using Result = decltype(body());
-    std::optional<std::conditional_t<std::is_void_v<Result>, bool, Result>> result;
-    try {
-        if constexpr (std::is_void_v<Result>) {
-            body();
-            result = true;
-        } else {
-            result = body();
-        }
-    } catch (...) {
-        try {
-            cleanup();
-        } catch (...) {
-            // A clean-up that fails while an error is passing gives way: the first error is
-            // reported.
-        }
-        throw;
-    }
-    cleanup();
-    if constexpr (!std::is_void_v<Result>) {
-        return std::move(*result);
-    }
-}
 
 // Releases the guard on every way out of a run.
 class GuardRelease {
@@ -63,6 +34,14 @@ public:
 private:
     bool& guard_;
 };
+
+bool IsValidUtf8(const std::string& text) {
+    return ToUtf8(FromUtf8(text)) == text;
+}
+
+std::string LocalTimeText() {
+    return ToUtf8(FormatFixedDateTime(NowAsDateTime()));
+}
 
 } // namespace
 
@@ -80,8 +59,9 @@ void AnonymisationRun::Execute() {
         Message(MessageKind::Error, messages::kNoServer);
         return;
     }
-    const std::string folder = host_.CurrentFolder();
-    if (!DirectoryExists(folder)) {
+    // Read once and resolved: every check, the copy and every message use the same real folder.
+    const std::string folder = RealPath(host_.CurrentFolder());
+    if (folder.empty() || !DirectoryExists(folder)) {
         Message(MessageKind::Error, messages::kNoFolder);
         return;
     }
@@ -90,40 +70,64 @@ void AnonymisationRun::Execute() {
         return;
     }
     // The copy of a root would have no parent to sit in and would land inside itself.
-    if (ExcludeTrailingDelimiter(folder) == "/") {
+    if (folder == "/") {
         Message(MessageKind::Error, messages::kDriveRoot);
+        return;
+    }
+    if (!IsValidUtf8(folder)) {
+        Message(MessageKind::Error, messages::kPathNotUsable);
         return;
     }
 
     host_.SetProgressPosition(0);
     state_ = PatientRunState{};
+    batchMark_ = state_.IdentityCounter / kBatchSize;
     timings_ = RunTimings{};
+    copyFolder_.clear();
+    reportPath_.clear();
+    report_ = RunReport{};
+    report_.StartTime = LocalTimeText();
     host_.SetControlsEnabled(false);
     host_.SetBusyCursor(true);
     host_.SetStatusText(messages::kStatusCopying);
     host_.ProcessPendingEvents();
-    WithCleanup([&] { RunFromBusyState(); }, [&] { RestoreIdle(); });
+    WithCleanup([&] { RunFromBusyState(IncludeTrailingDelimiter(folder)); },
+                [&] { RestoreIdle(); });
 }
 
-void AnonymisationRun::RunFromBusyState() {
-    const std::string sourceFolder = IncludeTrailingDelimiter(host_.CurrentFolder());
-    state_.CopyFolder = ExcludeTrailingDelimiter(sourceFolder) + "_Anonymous_" +
-                        ToUtf8(CopyFolderTimeStamp(settings_.Clock())) + "/";
-    if (!FileExists(sourceFolder + "LogData.FB")) {
+void AnonymisationRun::RunFromBusyState(const std::string& sourceFolder) {
+    folders_ = CopyFoldersFor(sourceFolder, ToUtf8(CopyFolderTimeStamp(settings_.Clock())));
+    if (LiesInside(folders_.Work, folders_.Archive) ||
+        LiesInside(folders_.Final, folders_.Archive)) {
+        Message(MessageKind::Error, messages::kCopyInsideArchive);
+        return;
+    }
+    const std::optional<std::string> database = FindDatabaseFile(sourceFolder);
+    if (!database) {
         Message(MessageKind::Error, messages::kNoDatabase);
         return;
     }
+    databaseName_ = *database;
 
     {
         const TimedSection timed(timings_.Copy);
-        mkdir(ExcludeTrailingDelimiter(state_.CopyFolder).c_str(), 0777);
-        const std::vector<CopyFailure> failures =
-            CopyDirectoryTree(sourceFolder, state_.CopyFolder);
+        if (const std::string reason = CreateNewFolder(folders_.Work); !reason.empty()) {
+            Message(MessageKind::Error, std::string(messages::kCopyFolderNotCreated) + "\n" +
+                                            ExcludeTrailingDelimiter(folders_.Work) + ": " +
+                                            reason);
+            return;
+        }
+        copyFolder_ = folders_.Work;
+        const std::vector<CopyFailure> failures = CopyDirectoryTree(
+            sourceFolder, folders_.Work, [&] { Checkpoint(RunPoint::FileCopied); });
         if (!failures.empty()) {
-            // Anonymising an incomplete copy would pass for a success.
-            Message(MessageKind::Error, std::string(messages::kCopyFailed) + "\n" +
-                                            failures.front().SourcePath + ": " +
-                                            failures.front().Reason);
+            // Nothing but the archive's own content is in it yet: removing it frees the disk.
+            const bool removed = RemoveTree(ExcludeTrailingDelimiter(folders_.Work));
+            Message(MessageKind::Error,
+                    std::string(messages::kCopyFailed) + "\n" + failures.front().SourcePath +
+                        ": " + failures.front().Reason + "\n" +
+                        (removed ? messages::kUnfinishedCopyRemoved : messages::kUnfinishedCopy) +
+                        ExcludeTrailingDelimiter(folders_.Work));
             return;
         }
     }
@@ -133,23 +137,26 @@ void AnonymisationRun::RunFromBusyState() {
     }
     const std::int32_t rowTotal = CountRows();
     if (rowTotal < 1) {
-        Message(MessageKind::Error, messages::kNoTests);
+        ErrorAboutCopy(messages::kNoTests);
         return;
     }
     RunScan(rowTotal);
 }
 
+void AnonymisationRun::ErrorAboutCopy(const std::string& text) {
+    Message(MessageKind::Error,
+            text + "\n" + messages::kUnfinishedCopy + ExcludeTrailingDelimiter(folders_.Work));
+}
+
 bool AnonymisationRun::Connect() {
-    FIBDatabase1.DBName = state_.CopyFolder + "LogData.FB";
+    FIBDatabase1.DBName = folders_.Work + databaseName_;
     FIBDatabase1.LibraryName = settings_.ProgramFolder + kServerLibrary;
-    FIBDatabase1.DBParams.clear();
-    FIBDatabase1.DBParams.push_back(std::string("isc_dpb_user_name=") + kUserName);
-    FIBDatabase1.DBParams.push_back(std::string("isc_dpb_password=") + kPassword);
+    FIBDatabase1.DBParams = DatabaseParams();
     try {
         FIBDatabase1.Open();
     } catch (const firebird::EDatabaseError& error) {
         host_.SetBusyCursor(false);
-        Message(MessageKind::Error, std::string(messages::kNoConnection) + "\n" + error.what());
+        ErrorAboutCopy(std::string(messages::kNoConnection) + "\n" + error.what());
         host_.Pause(kBatchPauseMs);
         return false;
     }
@@ -174,15 +181,40 @@ std::int32_t AnonymisationRun::CountRows() {
 }
 
 void AnonymisationRun::RunScan(std::int32_t rowTotal) {
+    report_.ArchiveFolder = ExcludeTrailingDelimiter(folders_.Archive);
+    report_.CopyFolder = ExcludeTrailingDelimiter(folders_.Work);
+    report_.Rows = rowTotal;
+    report_.Outcome = "incomplete: the run ended before the check of the copy";
+    reportPath_ = ExcludeTrailingDelimiter(folders_.Final) + ".report.txt";
+    WithCleanup(
+        [&] {
+            try {
+                ScanRows(rowTotal);
+            } catch (const std::exception& error) {
+                report_.Outcome = std::string("incomplete: ") + error.what();
+                throw;
+            }
+        },
+        [&] { WriteReport(); });
+}
+
+void AnonymisationRun::ScanRows(std::int32_t rowTotal) {
     host_.SetProgressMaximum(rowTotal);
     host_.SetProgressPosition(0);
     host_.SetStatusText(messages::kStatusAnonymising);
     host_.ProcessPendingEvents();
     std::int32_t rowsScanned = 0;
     host_.SetBusyCursor(true);
+    triggers_.Disable(PFIBQuery2, PFIBTransaction2);
     pFIBTransaction1.StartTransaction();
+    originals_ = ReadOriginalIdentities(pFIBQuery1);
+    for (const std::string& value : originals_.Values) {
+        if (value.starts_with("Patient") || value.starts_with("ID")) {
+            state_.TakenIdentities.insert(value);
+        }
+    }
     state_.DateOfBirthText = ToCodePage1252(FormatFixedDateTime(0));
-    SetPatientStatementTexts(PFIBQuery2, PFIBQuery3);
+    testDataFolders_ = std::make_unique<TestDataFolders>(folders_.Work);
     // Sorted rather than walked along the name index: the scan must meet each row once, with
     // the values it had when the run began, while batches of renamed rows are committed. Only
     // the two columns it compares are sorted, so memory stays flat in the size of the archive.
@@ -195,16 +227,23 @@ void AnonymisationRun::RunScan(std::int32_t rowTotal) {
         WithCleanup(
             [&] {
                 pFIBQuery1.ExecQuery();
+                const firebird::Field name = pFIBQuery1.FieldByName("PatientName");
+                const firebird::Field id = pFIBQuery1.FieldByName("PatientID");
+                state_.Columns = {name.IsFixedLengthText(), id.IsFixedLengthText()};
+                SetPatientStatementTexts(PFIBQuery2, PFIBQuery3, state_.Columns);
                 PFIBTransaction2.StartTransaction();
                 while (!pFIBQuery1.Eof()) {
-                    const std::string name = pFIBQuery1.FieldByName("PatientName").AsString();
-                    const bool samePatient =
-                        state_.PatientStarted && name == state_.PreviousName &&
-                        pFIBQuery1.FieldByName("PatientID").AsString() == state_.PreviousId;
-                    if (!samePatient &&
-                        !WorkOnPatient(name, pFIBQuery1.FieldByName("PATIENTID").AsString())) {
-                        return;
+                    const std::string rowName = name.AsString();
+                    const bool samePatient = state_.PatientStarted &&
+                                             rowName == state_.PreviousName &&
+                                             id.AsString() == state_.PreviousId;
+                    if (!samePatient) {
+                        if (!WorkOnPatient(rowName, id.AsString())) {
+                            return;
+                        }
+                        Checkpoint(RunPoint::PatientDone);
                     }
+                    ++state_.Key.back().Rows;
                     ++rowsScanned;
                     if (state_.IdentityCounter % 10 == 0 || rowsScanned == rowTotal) {
                         host_.SetProgressPosition(rowsScanned);
@@ -217,9 +256,70 @@ void AnonymisationRun::RunScan(std::int32_t rowTotal) {
             [&] { CloseScan(); });
     }
     if (scanned) {
-        // Success is told once everything is committed and the copy's database rebuilt.
-        RebuildCopyDatabase(rowTotal);
+        FinishCopy(rowTotal);
+    }
+}
+
+// Success is told only for a copy that was rebuilt, checked, put on disk and given its name.
+void AnonymisationRun::FinishCopy(std::int32_t rowTotal) {
+    RebuildCopyDatabase(rowTotal);
+    {
+        const TimedSection timed(timings_.Check);
+        FIBDatabase1.DBName = folders_.Work + databaseName_;
+        FIBDatabase1.Open();
+        report_.Check = CheckCopy(folders_.Work, databaseName_, FIBDatabase1, originals_);
+        FIBDatabase1.Close();
+    }
+    {
+        const TimedSection timed(timings_.Sync);
+        if (const std::string reason = MakeDurable(folders_.Work); !reason.empty()) {
+            report_.Outcome = "incomplete: the copy could not be put on disk: " + reason;
+            ErrorAboutCopy("The anonymised copy could not be put on disk: " + reason);
+            return;
+        }
+    }
+    if (const std::string reason = RenameWithoutReplacing(folders_.Work, folders_.Final);
+        !reason.empty()) {
+        report_.Outcome = "incomplete: the final name is taken: " + reason;
+        Message(MessageKind::Error, std::string(messages::kFinalNameTaken) + "\n" +
+                                        ExcludeTrailingDelimiter(folders_.Final) + "\n" +
+                                        messages::kUnfinishedCopy +
+                                        ExcludeTrailingDelimiter(folders_.Work));
+        return;
+    }
+    copyFolder_ = folders_.Final;
+    report_.CopyFolder = ExcludeTrailingDelimiter(folders_.Final);
+    const bool clean = report_.Check->Clean();
+    report_.Outcome = clean ? "finished" : "finished, but some of it still identifies patients";
+    WriteReport();
+    if (clean) {
         Message(MessageKind::Information, messages::kSuccess);
+        return;
+    }
+    std::string text = messages::kWarningFound;
+    for (const std::string& line : report_.Check->Lines()) {
+        text += "\n" + originals_.Masked(line);
+    }
+    Message(MessageKind::Warning, text + "\n" + messages::kReport + reportPath_);
+}
+
+void AnonymisationRun::WriteReport() {
+    if (reportPath_.empty() || report_.EndTime.size() > 0) {
+        return; // written once, at the first way out that reaches it
+    }
+    report_.EndTime = LocalTimeText();
+    report_.Patients = static_cast<long>(state_.Key.size());
+    report_.NumbersUsed = state_.Key.empty() ? "none"
+                                             : state_.Key.front().GeneratedId.substr(2) + " to " +
+                                                   state_.Key.back().GeneratedId.substr(2);
+    report_.FilesRewritten = state_.FilesRewritten;
+    report_.FilesSkipped = state_.FilesSkipped;
+    if (const std::string reason = kestrin::WriteReport(reportPath_, ReportText(report_, originals_));
+        !reason.empty()) {
+        // The copy is as good without it; the user learns where it is missing.
+        Message(MessageKind::Error, "The report could not be written: " + reportPath_ + ": " +
+                                        reason);
+        reportPath_.clear();
     }
 }
 
@@ -228,13 +328,13 @@ void AnonymisationRun::RunScan(std::int32_t rowTotal) {
 void AnonymisationRun::RebuildCopyDatabase(std::int32_t rowTotal) {
     const TimedSection timed(timings_.Rebuild);
     FIBDatabase1.Close();
-    const std::string database = state_.CopyFolder + "LogData.FB";
-    const std::string rebuilt = state_.CopyFolder + "LogData.rebuilt.FB";
-    std::remove(rebuilt.c_str()); // left by an earlier run into the same folder
+    const std::string database = folders_.Work + databaseName_;
+    const std::string rebuilt = folders_.Work + "LogData.rebuilt.FB";
     WithCleanup(
         [&] {
-            firebird::RebuildDatabase(FIBDatabase1.LibraryName, database, rebuilt, kUserName,
-                                      kPassword);
+            firebird::RebuildDatabase(FIBDatabase1.LibraryName, database, rebuilt, kDatabaseUser,
+                                      kDatabasePassword,
+                                      [&] { Checkpoint(RunPoint::BackupWritten); });
             FIBDatabase1.DBName = rebuilt;
             FIBDatabase1.Open();
             const std::int32_t rows = CountRows();
@@ -253,31 +353,30 @@ void AnonymisationRun::RebuildCopyDatabase(std::int32_t rowTotal) {
 }
 
 bool AnonymisationRun::WorkOnPatient(const std::string& name, const std::string& id) {
-    PatientOutcome outcome = PatientOutcome::Done;
-    try {
-        outcome = ReplacePatientIdentity(state_, name, id, PFIBQuery2, PFIBQuery3, timings_);
-    } catch (...) {
-        // Leaving the patient through an error still applies its batch commit.
-        try {
-            ApplyBatchCommitRule();
-        } catch (...) {
-            // Gives way to the error already passing.
-        }
-        throw;
-    }
-    if (outcome == PatientOutcome::UpdateFailed) {
-        Message(MessageKind::Error, messages::kUpdateFailed);
-    } else if (outcome == PatientOutcome::SelectionFailed) {
-        Message(MessageKind::Error, messages::kSelectionFailed);
-    }
-    ApplyBatchCommitRule();
-    return outcome == PatientOutcome::Done;
+    // Leaving the patient, however that happens, applies its batch commit.
+    return WithCleanup(
+        [&] {
+            const PatientOutcome outcome = ReplacePatientIdentity(
+                state_, name, id, PFIBQuery2, PFIBQuery3, *testDataFolders_, timings_);
+            if (outcome == PatientOutcome::UpdateFailed) {
+                report_.Outcome = "incomplete: the update of a patient's rows failed";
+                ErrorAboutCopy(std::string(messages::kUpdateFailed) + "\n" + state_.FailureText);
+            } else if (outcome == PatientOutcome::SelectionFailed) {
+                report_.Outcome = "incomplete: the selection of a patient's tests failed";
+                ErrorAboutCopy(std::string(messages::kSelectionFailed) + "\n" +
+                               state_.FailureText);
+            }
+            return outcome == PatientOutcome::Done;
+        },
+        [&] { ApplyBatchCommitRule(); });
 }
 
+// Commits once per 1000 identities; skipped numbers may pass over a multiple of 1000.
 void AnonymisationRun::ApplyBatchCommitRule() {
-    if (state_.IdentityCounter % kBatchSize != 0) {
+    if (state_.IdentityCounter / kBatchSize == batchMark_) {
         return;
     }
+    batchMark_ = state_.IdentityCounter / kBatchSize;
     const TimedSection timed(timings_.Commits);
     if (PFIBTransaction2.Active()) {
         PFIBTransaction2.Commit();
@@ -295,6 +394,8 @@ void AnonymisationRun::CloseScan() {
     if (PFIBTransaction2.Active()) {
         PFIBTransaction2.Commit();
     }
+    // The copy behaves like the archive once imported.
+    triggers_.Restore(PFIBQuery2, PFIBTransaction2);
 }
 
 void AnonymisationRun::RestoreIdle() {
@@ -311,10 +412,11 @@ void AnonymisationRun::RestoreIdle() {
         failure = std::current_exception();
         try {
             FIBDatabase1.Close();
-        } catch (...) {
+        } catch (...) { // NOLINT(bugprone-empty-catch)
             // Already reporting the first failure; the attachment is dropped either way.
         }
     }
+    testDataFolders_.reset();
     host_.SetControlsEnabled(true);
     host_.SetProgressPosition(0);
     host_.SetStatusText(messages::kStatusIdle);

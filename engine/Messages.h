@@ -27,6 +27,22 @@ inline constexpr const char* kSuccess = "Kestrin data anonymised successfully. T
                                         "import the anonymised data into a clean Kestrin "
                                         "database.";
 
+inline constexpr const char* kWarningFound =
+    "Kestrin data anonymised, but some of it still identifies patients.";
+inline constexpr const char* kPathNotUsable =
+    "The path of the selected directory cannot be handed to the database engine: it is not "
+    "valid UTF-8.";
+inline constexpr const char* kCopyInsideArchive =
+    "The anonymised copy would lie inside the selected directory.";
+inline constexpr const char* kCopyFolderNotCreated =
+    "Unable to create the folder for the anonymised copy.";
+inline constexpr const char* kFinalNameTaken =
+    "The anonymised copy went through every step, but a folder of its final name already "
+    "exists.";
+inline constexpr const char* kUnfinishedCopy = "The unfinished copy is in: ";
+inline constexpr const char* kUnfinishedCopyRemoved = "The unfinished copy was removed: ";
+inline constexpr const char* kReport = "Report: ";
+
 inline constexpr const char* kStatusIdle =
     "Please select the directory location of the archived Kestrin database to be anonymised.";
 inline constexpr const char* kStatusCopying = "Copying archived data to new folder...please wait";

@@ -3,6 +3,7 @@
 #include "engine/RunTimings.h"
 #include "engine/TestDataFile.h"
 #include "firebird/Query.h"
+#include "support/Cleanup.h"
 
 #include <cstdint>
 #include <string_view>
@@ -10,42 +11,53 @@
 namespace kestrin {
 namespace {
 
-// Matches the stored name and ID byte for byte: the length test keeps the comparison from
-// ignoring trailing blanks, and a null matches the empty text.
-constexpr const char* kUpdateText =
-    "UPDATE Downloads SET "
-    "PATIENTNAME=?,PATIENTID=?,FORENAME='',MOTHERSNAME='',NOTES='',DATEOFBIRTH=?"
-    " WHERE (PendingDelete='F' OR PendingDelete is null)"
-    " AND (PATIENTNAME=? OR (PATIENTNAME is null AND ?=1)) AND "
-    "COALESCE(OCTET_LENGTH(PATIENTNAME),0)=?"
-    " AND (PATIENTID=? OR (PATIENTID is null AND ?=1)) AND COALESCE(OCTET_LENGTH(PATIENTID),0)=?";
+// A VARCHAR value is matched byte for byte: the length test keeps the comparison from ignoring
+// trailing blanks, which in a CHAR value are padding. A null matches the empty text.
+std::string MatchOf(const std::string& column, bool fixedLength) {
+    return "(" + column + "=? OR (" + column + " is null AND ?=1)) AND " +
+           (fixedLength ? std::string("0") : "COALESCE(OCTET_LENGTH(" + column + "),0)") + "=?";
+}
 
-constexpr const char* kSelectionText =
-    "SELECT * FROM Downloads WHERE (PendingDelete='F' OR PendingDelete is null)"
-    " AND PATIENTNAME=? AND PATIENTID=?";
-
-void BindStoredValue(firebird::Query& update, int first, std::string_view value) {
+void BindStoredValue(firebird::Query& update, int first, std::string_view value,
+                     bool fixedLength) {
     update.SetParam(first, value);
     update.SetParam(first + 1, std::int64_t{value.empty() ? 1 : 0});
-    update.SetParam(first + 2, static_cast<std::int64_t>(value.size()));
+    update.SetParam(first + 2, fixedLength ? 0 : static_cast<std::int64_t>(value.size()));
+}
+
+// The next number whose generated name and ID the archive does not hold already.
+void SkipTakenNumbers(PatientRunState& state) {
+    while (state.TakenIdentities.contains("Patient" + std::to_string(state.IdentityCounter)) ||
+           state.TakenIdentities.contains("ID" + std::to_string(state.IdentityCounter))) {
+        ++state.IdentityCounter;
+    }
 }
 
 } // namespace
 
-void SetPatientStatementTexts(firebird::Query& update, firebird::Query& selection) {
-    update.SetSQL(kUpdateText);
-    selection.SetSQL(kSelectionText);
+void SetPatientStatementTexts(firebird::Query& update, firebird::Query& selection,
+                              const IdentityColumns& columns) {
+    // Every row of the patient, those marked for deletion too: a flag does not hide a name.
+    update.SetSQL("UPDATE Downloads SET "
+                  "PATIENTNAME=?,PATIENTID=?,FORENAME='',MOTHERSNAME='',NOTES='',DATEOFBIRTH=?"
+                  " WHERE " +
+                  MatchOf("PATIENTNAME", columns.NameIsChar) + " AND " +
+                  MatchOf("PATIENTID", columns.IdIsChar));
+    selection.SetSQL("SELECT * FROM Downloads WHERE PATIENTNAME=? AND PATIENTID=?");
 }
 
 PatientOutcome ReplacePatientIdentity(PatientRunState& state, const std::string& storedName,
                                       const std::string& storedId, firebird::Query& update,
-                                      firebird::Query& selection, RunTimings& timings) {
+                                      firebird::Query& selection, TestDataFolders& folders,
+                                      RunTimings& timings) {
     state.PreviousName = storedName;
     state.PreviousId = storedId;
     state.PatientStarted = true;
+    SkipTakenNumbers(state);
     const std::string number = std::to_string(state.IdentityCounter);
     state.GeneratedName = "Patient" + number;
     state.GeneratedId = "ID" + number;
+    state.Key.push_back({state.GeneratedName, state.GeneratedId, storedName, storedId, 0});
     ++state.IdentityCounter;
     ++timings.Patients;
 
@@ -54,11 +66,12 @@ PatientOutcome ReplacePatientIdentity(PatientRunState& state, const std::string&
         update.SetParam(0, state.GeneratedName);
         update.SetParam(1, state.GeneratedId);
         update.SetParam(2, state.DateOfBirthText);
-        BindStoredValue(update, 3, storedName);
-        BindStoredValue(update, 6, storedId);
+        BindStoredValue(update, 3, storedName, state.Columns.NameIsChar);
+        BindStoredValue(update, 6, storedId, state.Columns.IdIsChar);
         update.ExecQuery();
         update.Close();
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        state.FailureText = error.what();
         return PatientOutcome::UpdateFailed;
     }
 
@@ -67,34 +80,34 @@ PatientOutcome ReplacePatientIdentity(PatientRunState& state, const std::string&
         selection.SetParam(0, state.GeneratedName);
         selection.SetParam(1, state.GeneratedId);
         selection.ExecQuery();
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        state.FailureText = error.what();
         try {
             selection.Close();
-        } catch (const std::exception&) {
+        } catch (const std::exception&) { // NOLINT(bugprone-empty-catch)
             // The selection already failed; its outcome is what the run reports.
         }
         return PatientOutcome::SelectionFailed;
     }
 
-    try {
-        while (!selection.Eof()) {
-            {
-                const TimedSection timed(timings.FileRewrites);
-                RewriteTestDataFile(selection, state.CopyFolder, state.GeneratedName,
-                                    state.GeneratedId);
-                ++timings.TestsSelected;
+    WithCleanup(
+        [&] {
+            while (!selection.Eof()) {
+                {
+                    const TimedSection timed(timings.FileRewrites);
+                    const FileSkip result = RewriteTestDataFile(
+                        selection, folders, state.GeneratedName, state.GeneratedId);
+                    if (result == FileSkip::None) {
+                        ++state.FilesRewritten;
+                    } else {
+                        ++state.FilesSkipped[static_cast<std::size_t>(result)];
+                    }
+                    ++timings.TestsSelected;
+                }
+                selection.Next();
             }
-            selection.Next();
-        }
-    } catch (...) {
-        try {
-            selection.Close();
-        } catch (const std::exception&) {
-            // The error that ended the tests is the one that passes on.
-        }
-        throw;
-    }
-    selection.Close();
+        },
+        [&] { selection.Close(); });
     return PatientOutcome::Done;
 }
 

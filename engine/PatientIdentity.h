@@ -1,7 +1,12 @@
 #pragma once
 
+#include "engine/TestDataFolders.h"
+
+#include <array>
 #include <cstdint>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 namespace kestrin {
 
@@ -13,6 +18,21 @@ struct RunTimings;
 
 enum class PatientOutcome { Done, UpdateFailed, SelectionFailed };
 
+// One generated identity and the patient it stands for: the re-identification key.
+struct IdentityKeyEntry {
+    std::string GeneratedName;
+    std::string GeneratedId;
+    std::string OriginalName; // 8-bit texts as stored
+    std::string OriginalId;
+    long Rows = 0;
+};
+
+// The stored name and ID columns: a CHAR column pads, so its trailing blanks are not compared.
+struct IdentityColumns {
+    bool NameIsChar = false;
+    bool IdIsChar = false;
+};
+
 // What one run knows of the patients so far.
 struct PatientRunState {
     std::int32_t IdentityCounter = 100000;
@@ -21,18 +41,26 @@ struct PatientRunState {
     std::string PreviousId;
     std::string GeneratedName;
     std::string GeneratedId;
-    std::string CopyFolder;      // ends in '/'
     std::string DateOfBirthText; // the fixed date of birth every row receives
+    IdentityColumns Columns;
+    // Generated names and IDs that the archive already holds: their numbers are skipped.
+    std::unordered_set<std::string> TakenIdentities;
+    std::string FailureText; // the database's own text when an outcome is a failure
+    std::vector<IdentityKeyEntry> Key;
+    long FilesRewritten = 0;
+    std::array<long, 6> FilesSkipped{}; // indexed by FileSkip
 };
 
-// The update of a patient's live rows and the selection of its tests, prepared once per run.
-void SetPatientStatementTexts(firebird::Query& update, firebird::Query& selection);
+// The update of a patient's rows and the selection of its tests, prepared once per run.
+void SetPatientStatementTexts(firebird::Query& update, firebird::Query& selection,
+                              const IdentityColumns& columns);
 
 // Gives the patient whose row the scan stands on a generated identity, clears its other
 // identifying fields and rewrites its test data files. Errors while the tests are worked
 // through pass out unchanged.
 PatientOutcome ReplacePatientIdentity(PatientRunState& state, const std::string& storedName,
                                       const std::string& storedId, firebird::Query& update,
-                                      firebird::Query& selection, RunTimings& timings);
+                                      firebird::Query& selection, TestDataFolders& folders,
+                                      RunTimings& timings);
 
 } // namespace kestrin

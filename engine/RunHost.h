@@ -4,7 +4,7 @@
 
 namespace kestrin {
 
-enum class MessageKind { Error, Information };
+enum class MessageKind { Error, Warning, Information };
 
 // Everything the run asks of the window it runs in.
 class RunHost {

@@ -14,6 +14,8 @@ struct RunTimings {
     Duration FileRewrites{};
     Duration Commits{};
     Duration Rebuild{}; // the copy's database written afresh
+    Duration Check{};   // the check of the copy for what still identifies a patient
+    Duration Sync{};    // the copy put on disk
     long Patients = 0;
     long TestsSelected = 0;
 };

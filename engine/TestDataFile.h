@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/TestDataFolders.h"
+
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -17,8 +19,20 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-inline constexpr long kPatientBlockOffset = 51;
-inline constexpr int kPatientBlockSize = 139;
+// Where the patient block lies in a test data file, and its fields.
+struct PatientBlockLayout {
+    static constexpr long Offset = 51;
+    static constexpr int Size = 139;
+    struct Range {
+        int From; // block offsets, inclusive
+        int To;
+    };
+    static constexpr Range Name{0, 19};
+    static constexpr Range Forename{20, 39};
+    static constexpr Range Id{60, 71};
+    static constexpr Range Cleared4{72, 75};
+    static constexpr Range MothersName{77, 91};
+};
 inline constexpr long kSmallestRewrittenFile = 2048;
 
 struct TestDataLocation {
@@ -35,19 +49,13 @@ std::optional<TestDataLocation> LocationOfTestType(const std::string& testType,
 // x.VekTE.
 std::string ReplaceExtension(const std::string& storedName, const std::string& extension);
 
-// The file inside copyFolder/subFolder that a stored (Windows) name names, looked up without regard
-// to letter case where the exact name is missing. None when it is missing, is no regular file, or
-// when the name is absolute, carries a drive colon or climbs out of the sub-folder.
-std::optional<std::string> FindTestDataFile(const std::string& copyFolder,
-                                            const std::string& subFolder,
-                                            const std::string& storedName);
+// Writes the generated identity into the patient block of the open file and clears three more
+// fields; a file shorter than 2048 bytes is left as it is (TooShort).
+FileSkip RewritePatientBlock(int file, const std::string& path, const std::string& generatedName,
+                             const std::string& generatedId);
 
-// Writes the generated identity into the file's patient block and clears three more fields.
-void RewritePatientBlock(const std::string& path, const std::string& generatedName,
-                         const std::string& generatedId);
-
-// One selected test row: finds its file in the copy and rewrites it.
-void RewriteTestDataFile(const firebird::Query& row, const std::string& copyFolder,
-                         const std::string& generatedName, const std::string& generatedId);
+// One selected test row: finds its file in the copy and rewrites it, or says why not.
+FileSkip RewriteTestDataFile(const firebird::Query& row, TestDataFolders& folders,
+                             const std::string& generatedName, const std::string& generatedId);
 
 } // namespace kestrin

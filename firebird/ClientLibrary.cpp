@@ -1,6 +1,7 @@
 #include "firebird/ClientLibrary.h"
 
 #include "firebird/DatabaseError.h"
+#include "firebird/EngineShutdown.h"
 
 #include <dlfcn.h>
 #include <sys/stat.h>
@@ -72,6 +73,8 @@ std::map<std::string, std::unique_ptr<ClientLibrary>>& LoadedLibraries() {
     return loaded;
 }
 
+} // namespace
+
 // The engine's own threads are stopped before the process ends, so nothing runs while it exits.
 void ShutDownEngines() {
     for (const auto& [path, library] : LoadedLibraries()) {
@@ -79,7 +82,9 @@ void ShutDownEngines() {
     }
 }
 
-} // namespace
+EngineShutdown::~EngineShutdown() {
+    ShutDownEngines();
+}
 
 const ClientLibrary& LoadClientLibrary(const std::string& path) {
     static std::mutex guard;

@@ -43,6 +43,9 @@ std::string ParameterBlock(const std::vector<std::string>& lines) {
     }
     // The embedded engine alone: a missing engine must not turn into a network attempt.
     AppendItem(block, isc_dpb_config, "Providers=Engine12");
+    // File names are UTF-8 whatever the process locale, which may not hold their letters.
+    block.push_back(static_cast<char>(isc_dpb_utf8_filename));
+    block.push_back(0);
     return block;
 }
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <unordered_map>
 #include <vector>
 
 namespace kestrin::firebird {
@@ -112,6 +113,17 @@ std::int64_t IntegerOf(const XSQLVAR& var) {
     return value;
 }
 
+// Column names are ASCII identifiers; the process locale must not change how they compare.
+std::string AsciiUpper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return out;
+}
+
 // Days from 17 November 1858 (Firebird) to 30 December 1899 (our date-time scale).
 constexpr double kFirebirdDayZero = 15018.0;
 
@@ -122,6 +134,7 @@ struct Query::Statement {
     long type = 0;
     DescriptorArea out;
     DescriptorArea in;
+    std::unordered_map<std::string, int> columns; // upper-case name to index, first wins
 };
 
 Query::Query(Database& database, Transaction& transaction)
@@ -170,7 +183,8 @@ void Query::Prepare() {
     Statement& s = *statement_;
     try {
         library.dsql_prepare(status, &transaction_.handle_, &s.handle, 0, text_.c_str(),
-                             static_cast<unsigned short>(database_.SQLDialect), s.out.get());
+                             static_cast<unsigned short>(dialect_.value_or(database_.SQLDialect)),
+                             s.out.get());
         library.Check(status);
         if (s.out.Count() > s.out.get()->sqln) {
             s.out.Resize(static_cast<short>(s.out.Count()));
@@ -178,6 +192,12 @@ void Query::Prepare() {
             library.Check(status);
         }
         s.out.AllocateBuffers();
+        for (int i = 0; i < s.out.Count(); ++i) {
+            const XSQLVAR& var = s.out.Var(i);
+            s.columns.emplace(AsciiUpper(std::string_view(
+                                  var.aliasname, static_cast<std::size_t>(var.aliasname_length))),
+                              i);
+        }
         library.dsql_describe_bind(status, &s.handle, SQLDA_VERSION1, s.in.get());
         library.Check(status);
         if (s.in.Count() > s.in.get()->sqln) {
@@ -272,18 +292,10 @@ Field Query::Fields(int index) const {
 }
 
 Field Query::FieldByName(std::string_view name) const {
-    auto upper = [](std::string_view text) {
-        std::string out(text);
-        std::transform(out.begin(), out.end(), out.begin(),
-                       [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-        return out;
-    };
-    const std::string wanted = upper(name);
-    for (int i = 0; i < FieldCount(); ++i) {
-        const XSQLVAR& var = statement_->out.Var(i);
-        if (upper(std::string_view(var.aliasname,
-                                   static_cast<std::size_t>(var.aliasname_length))) == wanted) {
-            return Field(*this, i);
+    if (statement_) {
+        if (const auto found = statement_->columns.find(AsciiUpper(name));
+            found != statement_->columns.end()) {
+            return Field(*this, found->second);
         }
     }
     throw EDatabaseError("Field \"" + std::string(name) + "\" not found");
@@ -318,6 +330,10 @@ void Query::SetParamNull(int index) {
     statement_->in.SetNull(index);
 }
 
+bool Field::IsFixedLengthText() const {
+    return (query_.StatementFor(index_).out.Var(index_).sqltype & ~1) == SQL_TEXT;
+}
+
 bool Field::IsNull() const {
     const XSQLVAR& var = query_.StatementFor(index_).out.Var(index_);
     return (var.sqltype & 1) != 0 && *var.sqlind < 0;
@@ -334,8 +350,14 @@ std::string Field::AsString() const {
         return {};
     }
     switch (var.sqltype & ~1) {
-    case SQL_TEXT:
-        return std::string(var.sqldata, static_cast<std::size_t>(var.sqllen));
+    case SQL_TEXT: {
+        // A CHAR value's trailing blanks are padding, not data.
+        std::size_t length = static_cast<std::size_t>(var.sqllen);
+        while (length > 0 && var.sqldata[length - 1] == ' ') {
+            --length;
+        }
+        return std::string(var.sqldata, length);
+    }
     case SQL_VARYING: {
         unsigned short length;
         std::memcpy(&length, var.sqldata, sizeof length);

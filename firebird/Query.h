@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -14,9 +15,10 @@ class Query;
 // One output column of the current row.
 class Field {
 public:
-    std::string AsString() const; // the column's bytes as stored; null reads as empty
+    std::string AsString() const; // the bytes as stored, CHAR padding dropped; null reads empty
     int AsInteger() const;        // null reads as 0; text that is no integer is an error
     bool IsNull() const;
+    bool IsFixedLengthText() const; // CHAR, whose trailing blanks AsString drops
     std::string Name() const;
 
 private:
@@ -35,6 +37,12 @@ public:
     Query& operator=(const Query&) = delete;
 
     void SetSQL(std::string text); // a new text drops the prepared statement
+    // Statements that must name objects in double quotes need dialect 3; the default is the
+    // connection's.
+    void SetDialect(int dialect) {
+        Drop();
+        dialect_ = dialect;
+    }
     const std::string& SQL() const { return text_; }
 
     void Prepare();
@@ -69,6 +77,7 @@ private:
     Database& database_;
     Transaction& transaction_;
     std::string text_;
+    std::optional<int> dialect_;
     std::unique_ptr<Statement> statement_;
     bool cursorOpen_ = false;
     bool eof_ = true;

@@ -31,6 +31,8 @@ public:
         AppendByteLength(block, isc_spb_user_name, user);
         AppendByteLength(block, isc_spb_password, password);
         AppendByteLength(block, isc_spb_config, "Providers=Engine12");
+        // File names are UTF-8 whatever the process locale, which may not hold their letters.
+        AppendByteLength(block, isc_spb_utf8_filename, "");
         ISC_STATUS_ARRAY status{};
         library_.service_attach(status, 0, "service_mgr", &handle_,
                                 static_cast<unsigned short>(block.size()), block.data());
@@ -75,7 +77,7 @@ private:
 
 void RebuildDatabase(const std::string& libraryName, const std::string& database,
                      const std::string& rebuilt, const std::string& user,
-                     const std::string& password) {
+                     const std::string& password, const std::function<void()>& afterBackup) {
     const ClientLibrary& library = LoadClientLibrary(libraryName);
     const std::string backup = rebuilt + ".fbk";
     std::string backupAction(1, static_cast<char>(isc_action_svc_backup));
@@ -91,9 +93,13 @@ void RebuildDatabase(const std::string& libraryName, const std::string& database
     try {
         Service service(library, user, password);
         service.Run(backupAction);
+        if (afterBackup) {
+            afterBackup();
+        }
         service.Run(restoreAction);
     } catch (...) {
         std::remove(backup.c_str());
+        std::remove(rebuilt.c_str()); // a partial restore
         throw;
     }
     std::remove(backup.c_str());

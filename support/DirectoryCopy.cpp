@@ -10,7 +10,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
+#include <functional>
 #include <cstring>
 #include <memory>
 #include <vector>
@@ -34,7 +37,16 @@ void CreateFolderPath(const std::string& folder) {
 struct TreeCopy {
     std::vector<CopyFailure> Failures;
     bool CloneWorks = true; // until the file system says it cannot share blocks
+    std::string Root;       // the real path of the source folder
+    std::vector<std::string> OnPath; // real paths of the folders being copied, outermost first
+    std::function<void()> AfterEachFile;
 };
+
+bool Inside(const std::string& path, const std::string& folder) {
+    return path == folder || (path.size() > folder.size() && path.starts_with(folder) &&
+                              (folder.ends_with('/') || path[folder.size()] == '/'));
+}
+
 
 // Fills the target from the source, the fastest way the kernel offers; false with errno set.
 bool CopyContent(int from, int to, off_t size, TreeCopy& copy) {
@@ -123,6 +135,28 @@ void CopyOneFile(const std::string& source, const std::string& target, TreeCopy&
     }
 }
 
+void CopyTree(const std::string& source, const std::string& destination, TreeCopy& copy);
+
+// A link is copied as its content when that lies in the archive and leads to no folder being
+// copied: anything else would read outside the archive or copy it into itself without end.
+void CopyLink(const std::string& from, const std::string& to, TreeCopy& copy) {
+    const std::string target = RealPath(from);
+    struct stat info {};
+    if (target.empty() || stat(target.c_str(), &info) != 0) {
+        copy.Failures.push_back({from, SystemReason(errno)});
+    } else if (!Inside(target, copy.Root)) {
+        copy.Failures.push_back({from, "a link out of the archive folder"});
+    } else if (!S_ISDIR(info.st_mode)) {
+        CopyOneFile(target, to, copy);
+    } else if (std::find(copy.OnPath.begin(), copy.OnPath.end(), target) != copy.OnPath.end()) {
+        copy.Failures.push_back({from, "a link back into the archive folder"});
+    } else {
+        copy.OnPath.push_back(target);
+        CopyTree(target + '/', to + '/', copy);
+        copy.OnPath.pop_back();
+    }
+}
+
 void CopyTree(const std::string& source, const std::string& destination, TreeCopy& copy) {
     std::vector<CopyFailure>& failures = copy.Failures;
     CreateFolderPath(ExcludeTrailingDelimiter(destination));
@@ -142,14 +176,22 @@ void CopyTree(const std::string& source, const std::string& destination, TreeCop
         }
         const std::string from = source + name;
         struct stat info {};
-        // A link to a folder is descended into like a folder.
-        const bool folder =
-            entry->d_type == DT_DIR || ((entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) &&
-                                        stat(from.c_str(), &info) == 0 && S_ISDIR(info.st_mode));
-        if (folder) {
+        const bool known = entry->d_type != DT_UNKNOWN || lstat(from.c_str(), &info) == 0;
+        const bool link = entry->d_type == DT_LNK || (known && entry->d_type == DT_UNKNOWN &&
+                                                       S_ISLNK(info.st_mode));
+        const bool folder = entry->d_type == DT_DIR ||
+                            (known && entry->d_type == DT_UNKNOWN && S_ISDIR(info.st_mode));
+        if (link) {
+            CopyLink(from, destination + name, copy);
+        } else if (folder) {
+            copy.OnPath.push_back(copy.OnPath.back() + "/" + name);
             CopyTree(from + '/', destination + name + '/', copy);
+            copy.OnPath.pop_back();
         } else {
             CopyOneFile(from, destination + name, copy);
+            if (copy.AfterEachFile) {
+                copy.AfterEachFile();
+            }
         }
         errno = 0;
     }
@@ -161,8 +203,15 @@ void CopyTree(const std::string& source, const std::string& destination, TreeCop
 } // namespace
 
 std::vector<CopyFailure> CopyDirectoryTree(const std::string& source,
-                                           const std::string& destination) {
+                                           const std::string& destination,
+                                           std::function<void()> afterEachFile) {
     TreeCopy copy;
+    copy.Root = RealPath(source);
+    if (copy.Root.empty()) {
+        copy.Root = ExcludeTrailingDelimiter(source);
+    }
+    copy.OnPath.push_back(copy.Root);
+    copy.AfterEachFile = std::move(afterEachFile);
     CopyTree(IncludeTrailingDelimiter(source), IncludeTrailingDelimiter(destination), copy);
     return std::move(copy.Failures);
 }

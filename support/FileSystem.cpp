@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <memory>
 
@@ -80,6 +81,18 @@ std::string ExcludeTrailingDelimiter(const std::string& path) {
         trimmed.pop_back();
     }
     return trimmed;
+}
+
+std::string RealPath(const std::string& path) {
+    const std::unique_ptr<char, decltype(&std::free)> real(realpath(path.c_str(), nullptr),
+                                                           &std::free);
+    return real ? std::string(real.get()) : std::string();
+}
+
+bool RemoveTree(const std::string& folder) {
+    std::error_code error;
+    std::filesystem::remove_all(folder, error); // never follows a link
+    return !error;
 }
 
 } // namespace kestrin

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,17 @@ struct CopyFailure {
 };
 
 // Copies the source folder's tree into the destination without overwriting an existing file.
-// Returns every source entry that could not be copied (an existing target is not a failure).
+// A link is copied as the content it leads to when that lies inside the source and is no folder
+// being copied; a link out of the source or back into such a folder is a failure. Returns every
+// source entry that could not be copied (an existing target is not a failure).
 std::vector<CopyFailure> CopyDirectoryTree(const std::string& source,
-                                           const std::string& destination);
+                                           const std::string& destination,
+                                           std::function<void()> afterEachFile = {});
+
+// The path with every link and "." or ".." resolved; empty when it does not exist.
+std::string RealPath(const std::string& path);
+
+// Removes the folder and everything in it without following a link; false when something stays.
+bool RemoveTree(const std::string& folder);
 
 } // namespace kestrin

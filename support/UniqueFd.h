@@ -30,6 +30,8 @@ public:
     explicit operator bool() const { return fd_ >= 0; }
     // Returns 0 or -1 with errno set, like close(2).
     int Close() { return fd_ >= 0 ? ::close(std::exchange(fd_, -1)) : 0; }
+    // Hands the descriptor to a new owner.
+    [[nodiscard]] int Release() { return std::exchange(fd_, -1); }
 
 private:
     void swap(UniqueFd& other) noexcept { std::swap(fd_, other.fd_); }

@@ -1,6 +1,7 @@
 #include "tools/SampleArchive.h"
 
 #include "engine/TestDataFile.h"
+#include "tools/PatientBlock.h"
 
 #include "firebird/CreateDatabase.h"
 #include "firebird/Database.h"
@@ -59,19 +60,19 @@ std::vector<char> FileContent(const SampleRow& row, int number, std::uint32_t se
         content[i] =
             static_cast<char>(0x21 + (i * 7 + static_cast<std::size_t>(number) * 13 + seed) % 90);
     }
-    if (content.size() < static_cast<std::size_t>(kPatientBlockOffset + kPatientBlockSize)) {
+    if (content.size() < static_cast<std::size_t>(sample::kBlockOffset + sample::kBlockSize)) {
         return content;
     }
-    char* block = content.data() + kPatientBlockOffset;
-    auto put = [&](int offset, int length, const std::string& text) {
-        std::memset(block + offset, 0, static_cast<std::size_t>(length));
-        std::memcpy(block + offset, text.data(),
-                    std::min<std::size_t>(text.size(), static_cast<std::size_t>(length)));
+    char* block = content.data() + sample::kBlockOffset;
+    auto put = [&](sample::BlockField field, const std::string& text) {
+        std::memset(block + field.Offset, 0, static_cast<std::size_t>(field.Length));
+        std::memcpy(block + field.Offset, text.data(),
+                    std::min<std::size_t>(text.size(), static_cast<std::size_t>(field.Length)));
     };
-    put(0, 20, row.Name.value_or(""));
-    put(20, 20, row.Forename);
-    put(60, 12, row.Id.value_or(""));
-    put(77, 15, row.MothersName);
+    put(sample::kName, row.Name.value_or(""));
+    put(sample::kForename, row.Forename);
+    put(sample::kId, row.Id.value_or(""));
+    put(sample::kMothersName, row.MothersName);
     return content;
 }
 

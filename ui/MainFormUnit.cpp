@@ -178,10 +178,13 @@ void TMainForm::ProcessPendingEvents() {
 }
 
 void TMainForm::ShowMessage(MessageKind kind, const std::string& text) {
-    const bool error = kind == MessageKind::Error;
-    QMessageBox box(error ? QMessageBox::Critical : QMessageBox::Information,
-                    error ? "Error" : "Information", QString::fromStdString(text), QMessageBox::Ok,
-                    this);
+    const QMessageBox::Icon icon = kind == MessageKind::Error     ? QMessageBox::Critical
+                                   : kind == MessageKind::Warning ? QMessageBox::Warning
+                                                                  : QMessageBox::Information;
+    const char* title = kind == MessageKind::Error     ? "Error"
+                        : kind == MessageKind::Warning ? "Warning"
+                                                       : "Information";
+    QMessageBox box(icon, title, QString::fromStdString(text), QMessageBox::Ok, this);
     box.exec();
 }
 

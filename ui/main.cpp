@@ -1,3 +1,4 @@
+#include "firebird/EngineShutdown.h"
 #include "ui/KestrinApplication.h"
 #include "ui/MainFormUnit.h"
 
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
                      "kestrin-anonymise-cli ARCHIVE_FOLDER)\n";
         return 1;
     }
+    const kestrin::firebird::EngineShutdown shutdown; // after the window, before the process ends
     kestrin::ui::KestrinApplication application(argc, argv);
     kestrin::ui::TMainForm MainForm;
     MainForm.show();

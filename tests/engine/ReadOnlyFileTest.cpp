@@ -1,4 +1,4 @@
-#include "engine/TestDataFile.h"
+#include "tests/common/TestDataOracle.h"
 #include "tests/common/Downloads.h"
 #include "tests/engine/RunFixture.h"
 
@@ -54,12 +54,7 @@ TEST_F(ReadOnlyFileTest, EndsTheRunWithAnEscapedErrorAndKeepsEarlierPatientsComm
     const auto last = std::max_element(rows.begin(), rows.end(), [](const auto& a, const auto& b) {
         return a.second.at("PATIENTNAME") < b.second.at("PATIENTNAME");
     });
-    const auto location = LocationOfTestType(*last->second.at("TESTTYPE"), [&] {
-        return std::stoi(last->second.at("TESTTYPESUB").value_or("0"));
-    });
-    const auto file =
-        FindTestDataFile(Archive(), location->SubFolder,
-                         ReplaceExtension(*last->second.at("DTAFILENAME"), location->Extension));
+    const auto file = testing::TestDataFileOf(last->second, Archive());
     ASSERT_TRUE(file);
     ASSERT_EQ(chmod(file->c_str(), 0444), 0);
     // An ordinary user must be able to reach the archive and write beside it.
@@ -86,7 +81,11 @@ TEST_F(ReadOnlyFileTest, EndsTheRunWithAnEscapedErrorAndKeepsEarlierPatientsComm
     const std::vector<fs::path> copies = {fs::directory_iterator(folder_.Path()), {}};
     std::string copy;
     for (const auto& path : copies) {
-        if (path.filename().string().starts_with("Clinic_Anonymous_")) {
+        const std::string name = path.filename().string();
+        EXPECT_FALSE(name.starts_with("Clinic_Anonymous_") && !name.ends_with("_incomplete") &&
+                     !name.ends_with(".report.txt"))
+            << "a failed run left a copy of the final name";
+        if (name.starts_with("Clinic_Anonymous_") && name.ends_with("_incomplete")) {
             copy = path.string() + "/";
         }
     }

@@ -1,0 +1,112 @@
+#include "engine/PatternSearch.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+namespace kestrin {
+
+PatternSearch::PatternSearch(const std::vector<std::string>& patterns) {
+    for (const std::string& pattern : patterns) {
+        if (pattern.size() < kShortest) {
+            continue;
+        }
+        const std::uint32_t key = KeyAt(pattern.data());
+        byKey_[key].push_back(static_cast<std::uint32_t>(patterns_.size()));
+        bitmap_[Slot(key)] = true;
+        longest_ = std::max(longest_, pattern.size());
+        patterns_.push_back(pattern);
+    }
+}
+
+std::uint32_t PatternSearch::KeyAt(const char* bytes) {
+    std::uint32_t key = 0;
+    std::memcpy(&key, bytes, sizeof key);
+    return key;
+}
+
+std::size_t PatternSearch::MatchAt(std::string_view text, std::size_t position) const {
+    if (position + kShortest > text.size()) {
+        return 0;
+    }
+    const std::uint32_t key = KeyAt(text.data() + position);
+    if (!bitmap_[Slot(key)]) {
+        return 0;
+    }
+    const auto candidates = byKey_.find(key);
+    if (candidates == byKey_.end()) {
+        return 0;
+    }
+    std::size_t longest = 0;
+    for (const std::uint32_t index : candidates->second) {
+        const std::string& pattern = patterns_[index];
+        if (pattern.size() > longest && text.substr(position).starts_with(pattern)) {
+            longest = pattern.size();
+        }
+    }
+    return longest;
+}
+
+long PatternSearch::CountIn(std::string_view text) const {
+    long count = 0;
+    if (Empty()) {
+        return 0;
+    }
+    for (std::size_t i = 0; i + kShortest <= text.size(); ++i) {
+        count += MatchAt(text, i) > 0 ? 1 : 0;
+    }
+    return count;
+}
+
+std::string PatternSearch::Mask(std::string_view text, std::string_view replacement) const {
+    std::string masked;
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t length = MatchAt(text, i);
+        if (length > 0) {
+            masked += replacement;
+            i += length;
+        } else {
+            masked += text[i++];
+        }
+    }
+    return masked;
+}
+
+long PatternSearch::CountInFile(int file) const {
+    if (Empty()) {
+        return 0;
+    }
+    constexpr std::size_t kPiece = 4 << 20;
+    const std::size_t overlap = longest_ - 1;
+    std::string buffer;
+    long count = 0;
+    off_t offset = 0;
+    for (;;) {
+        const std::size_t kept = buffer.size();
+        buffer.resize(kept + kPiece);
+        const ssize_t n = pread(file, buffer.data() + kept, kPiece, offset);
+        if (n < 0) {
+            if (errno == EINTR) {
+                buffer.resize(kept);
+                continue;
+            }
+            return -1;
+        }
+        buffer.resize(kept + static_cast<std::size_t>(n));
+        offset += n;
+        const bool last = n == 0;
+        // Positions near the end wait for the next piece, so a match across pieces counts once.
+        const std::size_t end = last ? buffer.size() : buffer.size() - std::min(overlap, buffer.size());
+        for (std::size_t i = 0; i < end && i + kShortest <= buffer.size(); ++i) {
+            count += MatchAt(buffer, i) > 0 ? 1 : 0;
+        }
+        if (last) {
+            return count;
+        }
+        buffer.erase(0, end);
+    }
+}
+
+} // namespace kestrin
