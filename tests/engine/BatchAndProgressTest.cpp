@@ -26,7 +26,7 @@ TEST_F(BatchAndProgressTest, UpdatesAreCommittedEveryThousandIdentities) {
         std::vector<int> committedAtPause;
         host.OnPause = [&] {
             committedAtPause.push_back(
-                CommittedIdentities(folder / "Clinic_Anonymous_20141008_153012/LogData.FB"));
+                CommittedIdentities(folder / "Clinic_Anonymous_20141008_153012_incomplete/LogData.FB"));
         };
         AnonymisationRun run(host, Settings());
         run.Execute();

@@ -1,4 +1,5 @@
 #include "engine/Messages.h"
+#include "support/FileSystem.h"
 #include "tests/common/Downloads.h"
 #include "tests/engine/RunFixture.h"
 
@@ -22,7 +23,7 @@ protected:
     std::map<std::string, std::set<std::string>> NamesAfterRun() {
         std::map<std::string, std::set<std::string>> after; // original name -> names it has now
         const auto original = testing::ReadDownloads(Archive() + "LogData.FB");
-        for (const auto& [key, row] : testing::ReadDownloads(Copy() + "LogData.FB")) {
+        for (const auto& [key, row] : testing::ReadDownloads(Unfinished() + "LogData.FB")) {
             after[original.at(key).at("PATIENTNAME").value_or("")].insert(
                 row.at("PATIENTNAME").value_or(""));
         }
@@ -33,15 +34,20 @@ protected:
 TEST_F(PatientOutcomeTest, AFailedUpdateStopsTheRunAndKeepsEarlierPatientsCommitted) {
     testing::MakeArchive(Archive(), 6, 2);
     const auto names = PatientNames();
-    testing::ExecuteStatements(
-        Archive() + "LogData.FB",
-        {"CREATE EXCEPTION REFUSED 'refused'",
-         "CREATE TRIGGER REFUSE FOR Downloads BEFORE UPDATE AS BEGIN IF (OLD.PATIENTNAME = '" +
-             names[2] + "') THEN EXCEPTION REFUSED; END"});
+    testing::ExecuteStatements(Archive() + "LogData.FB",
+                               {"ALTER TABLE Downloads ADD CONSTRAINT REFUSE CHECK "
+                                "(PATIENTNAME <> 'Patient100002')"});
     AnonymisationRun run(host_, Settings());
     run.Execute();
     ASSERT_EQ(host_.Messages.size(), 1u);
-    EXPECT_EQ(host_.Messages[0].Text, messages::kUpdateFailed);
+    // The database's own text follows, and the unfinished copy is named last.
+    const std::string& text = host_.Messages[0].Text;
+    EXPECT_TRUE(text.starts_with(std::string(messages::kUpdateFailed) + "\n")) << text;
+    EXPECT_NE(text.find("REFUSE"), std::string::npos) << text;
+    EXPECT_TRUE(text.ends_with(messages::kUnfinishedCopy + ExcludeTrailingDelimiter(Unfinished())))
+        << text;
+    EXPECT_FALSE(std::filesystem::exists(Copy()));
+    EXPECT_NE(testing::ReadBytes(Report()).find("Outcome: incomplete"), std::string::npos);
     const auto after = NamesAfterRun();
     EXPECT_EQ(after.at(names[0]), std::set<std::string>{"Patient100000"});
     EXPECT_EQ(after.at(names[1]), std::set<std::string>{"Patient100001"});
@@ -64,8 +70,9 @@ TEST_F(PatientOutcomeTest, AFailedSelectionKeepsThatPatientsUpdate) {
     AnonymisationRun run(host_, Settings());
     run.Execute();
     ASSERT_EQ(host_.Messages.size(), 1u);
-    EXPECT_EQ(host_.Messages[0].Text, messages::kSelectionFailed);
-    testing::ExecuteStatements(Copy() + "LogData.FB", {"ALTER TABLE Downloads DROP TRAP"});
+    EXPECT_TRUE(host_.Messages[0].Text.starts_with(std::string(messages::kSelectionFailed) + "\n"))
+        << host_.Messages[0].Text;
+    testing::ExecuteStatements(Unfinished() + "LogData.FB", {"ALTER TABLE Downloads DROP TRAP"});
     testing::ExecuteStatements(Archive() + "LogData.FB", {"ALTER TABLE Downloads DROP TRAP"});
     const auto after = NamesAfterRun();
     EXPECT_EQ(after.at(names[1]), std::set<std::string>{"Patient100001"});
@@ -86,7 +93,9 @@ TEST_F(PatientOutcomeTest, ANameTooLongForTheColumnIsAnUpdateFailure) {
     AnonymisationRun run(host_, Settings());
     run.Execute();
     ASSERT_EQ(host_.Messages.size(), 1u);
-    EXPECT_EQ(host_.Messages[0].Text, messages::kUpdateFailed);
+    const std::string& text = host_.Messages[0].Text;
+    EXPECT_TRUE(text.starts_with(std::string(messages::kUpdateFailed) + "\n")) << text;
+    EXPECT_NE(text.find("truncation"), std::string::npos) << text;
 }
 
 } // namespace

@@ -30,7 +30,7 @@ TEST_F(RunChecksTest, EveryCheckEndsWithItsMessageAndTheWindowIdle) {
         std::function<void(RunChecksTest&, RunSettings&)> arrange;
         std::string message;
         bool busyShown;
-        bool copyMade;
+        bool unfinishedKept; // an unfinished copy stays once database work has begun
     };
     const Case cases[] = {
         {"no server library",
@@ -57,6 +57,13 @@ TEST_F(RunChecksTest, EveryCheckEndsWithItsMessageAndTheWindowIdle) {
              WriteBytes(t.Archive() + "LogData.FB", std::string(16384, 'x'));
          },
          std::string(messages::kNoConnection) + "\n", true, true},
+        {"database file in capitals",
+         [](RunChecksTest& t, RunSettings&) {
+             fs::create_directories(t.Archive());
+             WriteBytes(t.Archive() + "LOGDATA.FB", std::string(16384, 'x'));
+         },
+         std::string(messages::kNoConnection) + "\nfile " + Unfinished() + "LOGDATA.FB", true,
+         true},
         {"empty table",
          [](RunChecksTest& t, RunSettings&) {
              fs::create_directories(t.Archive());
@@ -71,13 +78,33 @@ TEST_F(RunChecksTest, EveryCheckEndsWithItsMessageAndTheWindowIdle) {
              ASSERT_EQ(mkfifo((t.Archive() + "DTAfiles/pipe").c_str(), 0644), 0);
          },
          std::string(messages::kCopyFailed) + "\n" +
-             folder_ / "Clinic/DTAfiles/pipe: not a regular file",
+             folder_ / "Clinic/DTAfiles/pipe: not a regular file\n" +
+             messages::kUnfinishedCopyRemoved + ExcludeTrailingDelimiter(Unfinished()),
+         true, false},
+        {"loop link",
+         [](RunChecksTest& t, RunSettings&) {
+             testing::MakeArchive(t.Archive(), 2);
+             ASSERT_EQ(symlink("..", (t.Archive() + "DTAfiles/loop").c_str()), 0);
+         },
+         std::string(messages::kCopyFailed) + "\n" + folder_ /
+             "Clinic/DTAfiles/loop: a link back into the archive folder",
+         true, false},
+        {"final name planted",
+         [](RunChecksTest& t, RunSettings&) {
+             testing::MakeArchive(t.Archive(), 2);
+             fs::create_directories(t.Copy());
+             WriteBytes(t.Copy() + "LogData.FB", "planted");
+         },
+         std::string(messages::kFinalNameTaken) + "\n" + ExcludeTrailingDelimiter(Copy()) +
+             "\n" + messages::kUnfinishedCopy + ExcludeTrailingDelimiter(Unfinished()),
          true, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         fs::remove_all(Archive());
         fs::remove_all(Copy());
+        fs::remove_all(Unfinished());
+        fs::remove(Report());
         WriteBytes(mounts_, "/dev/vda1 / ext4 rw 0 0\n");
         host_ = testing::RecordingHost(ArchivePath());
         RunSettings settings = Settings();
@@ -98,7 +125,15 @@ TEST_F(RunChecksTest, EveryCheckEndsWithItsMessageAndTheWindowIdle) {
         } else {
             EXPECT_EQ(host_.Log.size(), 1u) << "the window changed before the check";
         }
-        EXPECT_EQ(fs::exists(Copy()), c.copyMade);
+        const bool planted = fs::exists(Copy() + "LogData.FB") &&
+                             testing::ReadBytes(Copy() + "LogData.FB") == "planted";
+        EXPECT_TRUE(!fs::exists(Copy()) || planted) << "a copy took the final name";
+        EXPECT_EQ(fs::exists(Unfinished()), c.unfinishedKept);
+        if (c.unfinishedKept) {
+            EXPECT_TRUE(host_.Messages[0].Text.ends_with(
+                std::string(messages::kUnfinishedCopy) + ExcludeTrailingDelimiter(Unfinished())))
+                << host_.Messages[0].Text;
+        }
         if (fs::exists(Archive())) {
             EXPECT_EQ(testing::TreeFingerprint(Archive()), before);
         }
@@ -111,11 +146,14 @@ TEST_F(RunChecksTest, CopyThatLostAFileIsNotAnonymised) {
     AnonymisationRun run(host_, Settings());
     run.Execute();
     ASSERT_EQ(host_.Messages.size(), 1u);
-    EXPECT_EQ(host_.Messages[0].Text, std::string(messages::kCopyFailed) + "\n" + Archive() +
-                                          "DTAfiles/lost.VekTE: No such file or directory");
-    // No database work was done on the copy.
-    EXPECT_EQ(testing::ReadBytes(Copy() + "LogData.FB"),
-              testing::ReadBytes(Archive() + "LogData.FB"));
+    EXPECT_EQ(host_.Messages[0].Text,
+              std::string(messages::kCopyFailed) + "\n" + Archive() +
+                  "DTAfiles/lost.VekTE: No such file or directory\n" +
+                  messages::kUnfinishedCopyRemoved + ExcludeTrailingDelimiter(Unfinished()));
+    // Nothing was anonymised, and the partial copy is gone.
+    EXPECT_FALSE(fs::exists(Unfinished()));
+    EXPECT_FALSE(fs::exists(Copy()));
+    EXPECT_FALSE(fs::exists(Report()));
 }
 
 TEST_F(RunChecksTest, TheRootOfADriveIsRefused) {

@@ -28,6 +28,11 @@ public:
     std::string ArchivePath() const { return folder_ / "Clinic"; } // as the folder list gives it
     std::string Archive() const { return folder_ / "Clinic/"; }
     std::string Copy() const { return folder_ / "Clinic_Anonymous_20141008_153012/"; }
+    // Where the copy is until it went through every step.
+    std::string Unfinished() const {
+        return folder_ / "Clinic_Anonymous_20141008_153012_incomplete/";
+    }
+    std::string Report() const { return folder_ / "Clinic_Anonymous_20141008_153012.report.txt"; }
 
     TempFolder folder_;
     std::string mounts_ = folder_ / "mounts";

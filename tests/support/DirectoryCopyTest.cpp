@@ -86,14 +86,42 @@ TEST(CopyDirectoryTree, ReportsEveryFileItCouldNotCopy) {
     EXPECT_EQ(ReadBytes(folder / "dst/DTAfiles/2014/b.VekTE"), "bb"); // the rest is still copied
 }
 
-TEST(CopyDirectoryTree, FollowsLinksToFilesAndFolders) {
+TEST(CopyDirectoryTree, CopiesLinksInsideTheSourceAsTheirContent) {
     TempFolder folder;
     MakeTree(folder / "src/");
-    MakeTree(folder / "elsewhere/");
-    ASSERT_EQ(symlink((folder / "elsewhere/DTAfiles").c_str(), (folder / "src/linked").c_str()), 0);
+    ASSERT_EQ(symlink("DTAfiles/a.VekTE", (folder / "src/file-link").c_str()), 0);
+    ASSERT_EQ(symlink("DTAfiles/2014", (folder / "src/folder-link").c_str()), 0);
     EXPECT_TRUE(CopyDirectoryTree(folder / "src", folder / "dst").empty());
-    EXPECT_FALSE(fs::is_symlink(folder / "dst/linked"));
-    EXPECT_EQ(ReadBytes(folder / "dst/linked/2014/b.VekTE"), "bb");
+    EXPECT_FALSE(fs::is_symlink(folder / "dst/file-link"));
+    EXPECT_EQ(ReadBytes(folder / "dst/file-link"), "a");
+    EXPECT_FALSE(fs::is_symlink(folder / "dst/folder-link"));
+    EXPECT_EQ(ReadBytes(folder / "dst/folder-link/b.VekTE"), "bb");
+}
+
+TEST(CopyDirectoryTree, RefusesLinksOutOfTheSourceOrBackIntoAFolderBeingCopied) {
+    struct Case {
+        const char* link;   // inside src
+        const char* target; // relative to the link's folder
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"out", "../elsewhere/DTAfiles", "a link out of the archive folder"},
+        {"out-file", "../elsewhere/LogData.FB", "a link out of the archive folder"},
+        {"self", ".", "a link back into the archive folder"},
+        {"DTAfiles/loop", "..", "a link back into the archive folder"},
+        {"DTAfiles/2014/up", "../../DTAfiles", "a link back into the archive folder"},
+    };
+    for (const Case& c : cases) {
+        TempFolder folder;
+        MakeTree(folder / "src/");
+        MakeTree(folder / "elsewhere/");
+        ASSERT_EQ(symlink(c.target, (folder / "src/" + c.link).c_str()), 0);
+        const auto failures = CopyDirectoryTree(folder / "src", folder / "dst");
+        ASSERT_EQ(failures.size(), 1u) << c.link;
+        EXPECT_EQ(failures[0].SourcePath, folder / "src/" + c.link);
+        EXPECT_EQ(failures[0].Reason, c.reason);
+        EXPECT_FALSE(fs::exists(folder / "dst/" + c.link)) << c.link;
+    }
 }
 
 } // namespace
