@@ -2,6 +2,7 @@
 #include "cli/IdentityKeyFile.h"
 #include "engine/AnonymisationRun.h"
 #include "firebird/EngineShutdown.h"
+#include "firebird/ProcessSetup.h"
 #include "support/FileSystem.h"
 #include "support/ProgramFolder.h"
 
@@ -126,6 +127,7 @@ int Run(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
+    kestrin::firebird::PrepareProcessForEngine();
     const kestrin::firebird::EngineShutdown shutdown;
     return Run(argc, argv);
 }

@@ -4,6 +4,7 @@
 #include "engine/Credentials.h"
 #include "engine/Messages.h"
 #include "firebird/DatabaseError.h"
+#include "firebird/ProcessSetup.h"
 #include "firebird/RebuildDatabase.h"
 #include "support/Cleanup.h"
 #include "support/FileSystem.h"
@@ -34,10 +35,6 @@ public:
 private:
     bool& guard_;
 };
-
-bool IsValidUtf8(const std::string& text) {
-    return ToUtf8(FromUtf8(text)) == text;
-}
 
 std::string LocalTimeText() {
     return ToUtf8(FormatFixedDateTime(NowAsDateTime()));
@@ -74,7 +71,7 @@ void AnonymisationRun::Execute() {
         Message(MessageKind::Error, messages::kDriveRoot);
         return;
     }
-    if (!IsValidUtf8(folder)) {
+    if (!firebird::EngineTakesPath(folder)) {
         Message(MessageKind::Error, messages::kPathNotUsable);
         return;
     }

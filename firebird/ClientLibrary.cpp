@@ -24,12 +24,6 @@ void Bind(void* handle, const char* name, Function& target, const std::string& p
     target = reinterpret_cast<Function>(symbol);
 }
 
-bool IsPrivateFolder(const std::string& path) {
-    struct stat info {};
-    return lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == geteuid() &&
-           (info.st_mode & 077) == 0;
-}
-
 } // namespace
 
 void ClientLibrary::Check(const ISC_STATUS* status) const {
@@ -47,23 +41,6 @@ void ClientLibrary::Check(const ISC_STATUS* status) const {
         message += line;
     }
     throw EDatabaseError(message.empty() ? "Unknown database error" : message, code);
-}
-
-void EnsurePrivateLockFolder() {
-    if (std::getenv("FIREBIRD_LOCK") != nullptr) {
-        return;
-    }
-    std::string folder = "/tmp/kestrin-firebird-" + std::to_string(geteuid());
-    mkdir(folder.c_str(), 0700);
-    if (!IsPrivateFolder(folder)) {
-        // Someone else holds that name: take a fresh one.
-        std::string pattern = "/tmp/kestrin-firebird-XXXXXX";
-        if (mkdtemp(pattern.data()) == nullptr) {
-            throw EDatabaseError("Cannot create a private Firebird lock folder");
-        }
-        folder = pattern;
-    }
-    setenv("FIREBIRD_LOCK", folder.c_str(), 0);
 }
 
 namespace {
@@ -93,7 +70,6 @@ const ClientLibrary& LoadClientLibrary(const std::string& path) {
     if (auto found = loaded.find(path); found != loaded.end()) {
         return *found->second;
     }
-    EnsurePrivateLockFolder();
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char* reason = dlerror();
@@ -102,6 +78,7 @@ const ClientLibrary& LoadClientLibrary(const std::string& path) {
     }
     auto library = std::make_unique<ClientLibrary>();
     Bind(handle, "isc_attach_database", library->attach_database, path);
+    Bind(handle, "isc_create_database", library->create_database, path);
     Bind(handle, "isc_detach_database", library->detach_database, path);
     Bind(handle, "isc_start_transaction", library->start_transaction, path);
     Bind(handle, "isc_commit_transaction", library->commit_transaction, path);

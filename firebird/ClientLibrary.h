@@ -9,6 +9,7 @@ namespace kestrin::firebird {
 
 struct ClientLibrary {
     decltype(&isc_attach_database) attach_database;
+    decltype(&isc_create_database) create_database;
     decltype(&isc_detach_database) detach_database;
     decltype(&isc_start_transaction) start_transaction;
     decltype(&isc_commit_transaction) commit_transaction;
@@ -36,8 +37,5 @@ struct ClientLibrary {
 
 // Loads the library once per path; it stays loaded because the engine keeps threads of its own.
 const ClientLibrary& LoadClientLibrary(const std::string& path);
-
-// Firebird's shared lock folder would block other users; give this process a private one.
-void EnsurePrivateLockFolder();
 
 } // namespace kestrin::firebird

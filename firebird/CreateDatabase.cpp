@@ -6,12 +6,18 @@
 namespace kestrin::firebird {
 namespace {
 
-std::string Quoted(const std::string& text) {
-    std::string out = "'";
-    for (char c : text) {
-        out += c == '\'' ? std::string("''") : std::string(1, c);
+void AppendText(std::string& block, char item, const std::string& value) {
+    block.push_back(item);
+    block.push_back(static_cast<char>(value.size()));
+    block += value;
+}
+
+void AppendNumber(std::string& block, char item, int value) {
+    block.push_back(item);
+    block.push_back(4);
+    for (int shift = 0; shift < 32; shift += 8) {
+        block.push_back(static_cast<char>((value >> shift) & 0xFF));
     }
-    return out + "'";
 }
 
 } // namespace
@@ -19,14 +25,19 @@ std::string Quoted(const std::string& text) {
 void CreateDatabase(const std::string& libraryName, const std::string& path,
                     const std::string& user, const std::string& password, int pageSize) {
     const ClientLibrary& library = LoadClientLibrary(libraryName);
-    const std::string statement = "CREATE DATABASE " + Quoted(path) + " USER " + Quoted(user) +
-                                  " PASSWORD " + Quoted(password) + " PAGE_SIZE " +
-                                  std::to_string(pageSize) + " DEFAULT CHARACTER SET NONE";
+    std::string block(1, static_cast<char>(isc_dpb_version1));
+    AppendText(block, isc_dpb_user_name, user);
+    AppendText(block, isc_dpb_password, password);
+    AppendNumber(block, isc_dpb_page_size, pageSize);
+    AppendNumber(block, isc_dpb_sql_dialect, 1);
+    AppendText(block, isc_dpb_set_db_charset, "NONE");
+    AppendText(block, isc_dpb_config, "Providers=Engine12");
+    // The path is UTF-8 whatever the process locale.
+    AppendText(block, isc_dpb_utf8_filename, "");
     ISC_STATUS_ARRAY status{};
     isc_db_handle database = 0;
-    isc_tr_handle transaction = 0;
-    library.dsql_execute_immediate(status, &database, &transaction, 0, statement.c_str(), 1,
-                                   nullptr);
+    library.create_database(status, 0, path.c_str(), &database,
+                            static_cast<short>(block.size()), block.data(), 0);
     library.Check(status);
     library.detach_database(status, &database);
     library.Check(status);

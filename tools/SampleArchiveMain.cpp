@@ -1,3 +1,5 @@
+#include "firebird/EngineShutdown.h"
+#include "firebird/ProcessSetup.h"
 #include "support/ProgramFolder.h"
 #include "tools/SampleArchive.h"
 
@@ -34,6 +36,8 @@ long Number(std::string_view option, const char* value) {
 } // namespace
 
 int main(int argc, char** argv) {
+    kestrin::firebird::PrepareProcessForEngine();
+    const kestrin::firebird::EngineShutdown shutdown;
     kestrin::SampleArchiveOptions options;
     options.LibraryName = kestrin::ProgramFolder() + kestrin::kServerLibrary;
     try {

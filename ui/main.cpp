@@ -1,4 +1,5 @@
 #include "firebird/EngineShutdown.h"
+#include "firebird/ProcessSetup.h"
 #include "ui/KestrinApplication.h"
 #include "ui/MainFormUnit.h"
 
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
     }
     const kestrin::firebird::EngineShutdown shutdown; // after the window, before the process ends
     kestrin::ui::KestrinApplication application(argc, argv);
+    kestrin::firebird::PrepareProcessForEngine(); // after Qt has set the locale from the user's
+
     kestrin::ui::TMainForm MainForm;
     MainForm.show();
     return application.exec();

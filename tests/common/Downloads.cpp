@@ -41,6 +41,27 @@ std::map<int, DownloadRow> ReadDownloads(const std::string& databasePath) {
     return rows;
 }
 
+std::vector<std::vector<std::string>> QueryRows(const std::string& databasePath,
+                                                const std::string& statement) {
+    firebird::Database database;
+    Connect(database, databasePath);
+    firebird::Transaction read(database);
+    firebird::Query query(database, read);
+    read.StartTransaction();
+    query.SetSQL(statement);
+    query.ExecQuery();
+    std::vector<std::vector<std::string>> rows;
+    for (; !query.Eof(); query.Next()) {
+        std::vector<std::string>& row = rows.emplace_back();
+        for (int i = 0; i < query.FieldCount(); ++i) {
+            row.push_back(query.Fields(i).AsString());
+        }
+    }
+    read.Commit();
+    database.Close();
+    return rows;
+}
+
 void ExecuteStatements(const std::string& databasePath,
                        const std::vector<std::string>& statements) {
     firebird::Database database;

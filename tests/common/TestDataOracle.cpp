@@ -22,33 +22,31 @@ std::string Upper(std::string text) {
     return text;
 }
 
-// The Windows-1252 letters of Latin-1 as UTF-8; enough for the names the tests store.
-std::string Latin1ToUtf8(const std::string& bytes) {
+// A UTF-8 name's Latin-1 letters as single bytes; enough for the names the tests store.
+std::string Utf8ToLatin1(const std::string& name) {
     std::string out;
-    for (const char c : bytes) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x80) {
-            out += c;
+    for (std::size_t i = 0; i < name.size(); ++i) {
+        const auto u = static_cast<unsigned char>(name[i]);
+        if ((u == 0xC2 || u == 0xC3) && i + 1 < name.size()) {
+            out += static_cast<char>(((u & 0x03) << 6) | (name[++i] & 0x3F));
         } else {
-            out += static_cast<char>(0xC0 | (u >> 6));
-            out += static_cast<char>(0x80 | (u & 0x3F));
+            out += name[i];
         }
     }
     return out;
 }
 
+// Exactly, else without regard to case, the name on disk read as it is or as UTF-8.
 std::optional<std::string> Entry(const std::string& folder, const std::string& stored) {
-    for (const std::string& wanted : {stored, Latin1ToUtf8(stored)}) {
-        struct stat info {};
-        if (lstat((folder + wanted).c_str(), &info) == 0) {
-            return wanted;
-        }
-        const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
-        for (const dirent* e = dir ? readdir(dir.get()) : nullptr; e != nullptr;
-             e = readdir(dir.get())) {
-            if (Upper(e->d_name) == Upper(wanted)) {
-                return std::string(e->d_name);
-            }
+    struct stat info {};
+    if (lstat((folder + stored).c_str(), &info) == 0) {
+        return stored;
+    }
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(opendir(folder.c_str()), closedir);
+    for (const dirent* e = dir ? readdir(dir.get()) : nullptr; e != nullptr;
+         e = readdir(dir.get())) {
+        if (Upper(e->d_name) == Upper(stored) || Upper(Utf8ToLatin1(e->d_name)) == Upper(stored)) {
+            return std::string(e->d_name);
         }
     }
     return std::nullopt;

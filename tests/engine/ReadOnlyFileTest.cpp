@@ -1,3 +1,4 @@
+#include "tests/common/Console.h"
 #include "tests/common/TestDataOracle.h"
 #include "tests/common/Downloads.h"
 #include "tests/engine/RunFixture.h"
@@ -14,36 +15,6 @@ namespace kestrin {
 namespace {
 
 namespace fs = std::filesystem;
-
-struct Finished {
-    int status = -1;
-    std::string errors;
-    std::string output;
-};
-
-// Runs the console front end on the folder; as root, with the rights of an ordinary user, since
-// file modes do not stop root from writing.
-Finished RunConsole(const std::string& folder, const std::string& scratch) {
-    const std::string out = scratch + "stdout", err = scratch + "stderr";
-    const pid_t child = fork();
-    if (child == 0) {
-        const int outFd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        const int errFd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-        dup2(outFd, STDOUT_FILENO);
-        dup2(errFd, STDERR_FILENO);
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
-            _exit(126);
-        }
-        unsetenv("FIREBIRD_LOCK");
-        execl(KESTRIN_CLI, KESTRIN_CLI, folder.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    Finished finished;
-    waitpid(child, &finished.status, 0);
-    finished.output = testing::ReadBytes(out);
-    finished.errors = testing::ReadBytes(err);
-    return finished;
-}
 
 class ReadOnlyFileTest : public testing::RunFixture {};
 
@@ -66,16 +37,16 @@ TEST_F(ReadOnlyFileTest, EndsTheRunWithAnEscapedErrorAndKeepsEarlierPatientsComm
     fs::permissions(folder_.Path(), fs::perms::all, fs::perm_options::add);
     const auto before = testing::TreeFingerprint(Archive());
 
-    const Finished finished = RunConsole(ArchivePath(), folder_.Path());
-    if (WIFEXITED(finished.status) && WEXITSTATUS(finished.status) == 127) {
+    const testing::ProgramRun finished =
+        testing::RunProgram({.Arguments = {ArchivePath()}, .AsOrdinaryUser = true}, folder_.Path());
+    if (finished.ExitCode() == 127) {
         GTEST_SKIP() << "the program folder cannot be reached by an ordinary user here";
     }
-    ASSERT_TRUE(WIFEXITED(finished.status));
-    EXPECT_EQ(WEXITSTATUS(finished.status), 3) << finished.errors;
-    EXPECT_NE(finished.errors.find("Cannot open test data file"), std::string::npos)
-        << finished.errors;
-    EXPECT_NE(finished.errors.find("Permission denied"), std::string::npos) << finished.errors;
-    EXPECT_EQ(finished.output, "");
+    EXPECT_EQ(finished.ExitCode(), 3) << finished.Errors;
+    EXPECT_NE(finished.Errors.find("Cannot open test data file"), std::string::npos)
+        << finished.Errors;
+    EXPECT_NE(finished.Errors.find("Permission denied"), std::string::npos) << finished.Errors;
+    EXPECT_EQ(finished.Output, "");
     EXPECT_EQ(testing::TreeFingerprint(Archive()), before);
 
     const std::vector<fs::path> copies = {fs::directory_iterator(folder_.Path()), {}};
