@@ -70,6 +70,26 @@ TEST_F(DatabaseLayerTest, CountScanOrderAndColumnNamesWithoutLetterCase) {
     read.Commit();
 }
 
+TEST_F(DatabaseLayerTest, CharPaddingIsDroppedAndVarcharBlanksKept) {
+    Transaction write(database_);
+    Query query(database_, write);
+    write.StartTransaction();
+    query.SetSQL("CREATE TABLE Padded (FixedText CHAR(6), VaryingText VARCHAR(6))");
+    query.ExecQuery();
+    write.Commit();
+    write.StartTransaction();
+    query.SetSQL("INSERT INTO Padded VALUES ('TEQ', 'TEQ  ')");
+    query.ExecQuery();
+    query.SetSQL("SELECT FixedText, VaryingText, FixedText || '|' FROM Padded");
+    query.ExecQuery();
+    EXPECT_EQ(query.Fields(0).AsString(), "TEQ");
+    EXPECT_TRUE(query.Fields(0).IsFixedLengthText());
+    EXPECT_EQ(query.Fields(1).AsString(), "TEQ  ");
+    EXPECT_FALSE(query.Fields(1).IsFixedLengthText());
+    EXPECT_EQ(query.Fields(2).AsString(), "TEQ   |"); // blanks inside a value are data
+    write.Commit();
+}
+
 TEST_F(DatabaseLayerTest, ParametersCarryQuotesAndEveryHighByteExactly) {
     std::string bytes = "O'Neil '' \"";
     for (int b = 0x80; b <= 0xFF; b += 5) {

@@ -63,11 +63,13 @@ TEST_F(WindowRunTest, ARunShowsTheBusyStateAndEndsWithTheSuccessBox) {
     EXPECT_EQ(boxes.Seen()[0].Text, messages::kSuccess);
     EXPECT_EQ(boxes.Seen()[0].Icon, QMessageBox::Information);
     ExpectIdle();
-    bool copied = false;
+    int copies = 0;
     for (const auto& entry : fs::directory_iterator(folder_.Path())) {
-        copied |= entry.path().filename().string().starts_with("Clinic_Anonymous_");
+        const std::string name = entry.path().filename().string();
+        copies += entry.is_directory() && name.starts_with("Clinic_Anonymous_") &&
+                  !name.ends_with("_incomplete");
     }
-    EXPECT_TRUE(copied);
+    EXPECT_EQ(copies, 1);
 }
 
 TEST_F(WindowRunTest, EachErrorBoxEndsIdle) {
@@ -89,6 +91,23 @@ TEST_F(WindowRunTest, EachErrorBoxEndsIdle) {
         EXPECT_TRUE(boxes.Seen()[0].Text.startsWith(QString::fromStdString(message)));
         ExpectIdle();
     }
+}
+
+TEST_F(WindowRunTest, ACopyThatStillIdentifiesPatientsEndsWithTheWarningBox) {
+    testing::MakeArchive(folder_ / "Clinic", 4, 1, /*awkward=*/true);
+    OpenFolder(folder_ / "Clinic");
+    testing::ModalBoxes boxes;
+    QTest::mouseClick(Find<TAdvGlowButton>("AdvGlowButton2"), Qt::LeftButton);
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    const testing::SeenBox& box = boxes.Seen()[0];
+    EXPECT_EQ(box.Title, "Warning");
+    EXPECT_EQ(box.Icon, QMessageBox::Warning);
+    EXPECT_TRUE(box.Text.startsWith(messages::kWarningFound)) << box.Text.toStdString();
+    EXPECT_TRUE(box.Text.contains("Test data files still holding a name or ID: "));
+    EXPECT_TRUE(box.Text.contains(QString(messages::kReport) +
+                                  QString::fromStdString(folder_ / "Clinic_Anonymous_")))
+        << box.Text.toStdString();
+    ExpectIdle();
 }
 
 TEST_F(WindowRunTest, ACloseDuringARunTakesEffectWhenTheRunHasEnded) {
