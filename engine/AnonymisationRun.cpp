@@ -151,13 +151,31 @@ bool AnonymisationRun::Connect() {
     FIBDatabase1.DBParams = DatabaseParams();
     try {
         FIBDatabase1.Open();
+        archiveForcedWrites_ = FIBDatabase1.ForcedWrites();
     } catch (const firebird::EDatabaseError& error) {
         host_.SetBusyCursor(false);
         ErrorAboutCopy(std::string(messages::kNoConnection) + "\n" + error.what());
         host_.Pause(kBatchPauseMs);
         return false;
     }
+    if (archiveForcedWrites_) {
+        WriteCopyAsScratch();
+    }
     return true;
+}
+
+// The copy's database is scratch until the rebuild writes it afresh: its commits need not wait for
+// the disk, which is still busy with the files the copy has just written.
+void AnonymisationRun::WriteCopyAsScratch() {
+    FIBDatabase1.Close();
+    FIBDatabase1.DBParams.push_back("isc_dpb_force_write=0");
+    try {
+        FIBDatabase1.Open();
+    } catch (const firebird::EDatabaseError&) {
+        // A database that does not let this user change its write mode is only slower.
+        FIBDatabase1.DBParams.pop_back();
+        FIBDatabase1.Open();
+    }
 }
 
 std::int32_t AnonymisationRun::CountRows() {
@@ -332,7 +350,11 @@ void AnonymisationRun::RebuildCopyDatabase(std::int32_t rowTotal) {
             firebird::RebuildDatabase(FIBDatabase1.LibraryName, database, rebuilt, kDatabaseUser,
                                       kDatabasePassword,
                                       [&] { Checkpoint(RunPoint::BackupWritten); });
+            // The rebuilt database writes as the archive's did once it is imported.
             FIBDatabase1.DBName = rebuilt;
+            FIBDatabase1.DBParams = DatabaseParams();
+            FIBDatabase1.DBParams.push_back(std::string("isc_dpb_force_write=") +
+                                            (archiveForcedWrites_ ? "1" : "0"));
             FIBDatabase1.Open();
             const std::int32_t rows = CountRows();
             FIBDatabase1.Close();

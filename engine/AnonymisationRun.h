@@ -52,6 +52,7 @@ private:
     void FinishCopy(std::int32_t rowTotal);
     std::int32_t CountRows();
     bool Connect();
+    void WriteCopyAsScratch();
     // False when the patient's outcome ends the run.
     bool WorkOnPatient(const std::string& name, const std::string& id);
     void ApplyBatchCommitRule();
@@ -78,6 +79,7 @@ private:
     std::string databaseName_;
     std::string reportPath_;
     std::int32_t batchMark_ = 0;
+    bool archiveForcedWrites_ = true;
     DownloadsTriggers triggers_;
     OriginalIdentities originals_;
     RunReport report_;

@@ -80,6 +80,7 @@ const ClientLibrary& LoadClientLibrary(const std::string& path) {
     Bind(handle, "isc_attach_database", library->attach_database, path);
     Bind(handle, "isc_create_database", library->create_database, path);
     Bind(handle, "isc_detach_database", library->detach_database, path);
+    Bind(handle, "isc_database_info", library->database_info, path);
     Bind(handle, "isc_start_transaction", library->start_transaction, path);
     Bind(handle, "isc_commit_transaction", library->commit_transaction, path);
     Bind(handle, "isc_rollback_transaction", library->rollback_transaction, path);

@@ -11,6 +11,7 @@ struct ClientLibrary {
     decltype(&isc_attach_database) attach_database;
     decltype(&isc_create_database) create_database;
     decltype(&isc_detach_database) detach_database;
+    decltype(&isc_database_info) database_info;
     decltype(&isc_start_transaction) start_transaction;
     decltype(&isc_commit_transaction) commit_transaction;
     decltype(&isc_rollback_transaction) rollback_transaction;

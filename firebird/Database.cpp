@@ -35,6 +35,8 @@ std::string ParameterBlock(const std::vector<std::string>& lines) {
             AppendItem(block, isc_dpb_password, value);
         } else if (name == "isc_dpb_lc_ctype") {
             AppendItem(block, isc_dpb_lc_ctype, value);
+        } else if (name == "isc_dpb_force_write") {
+            AppendItem(block, isc_dpb_force_write, std::string(1, value == "1" ? 1 : 0));
         } else if (name == "isc_dpb_sql_role_name") {
             AppendItem(block, isc_dpb_sql_role_name, value);
         } else {
@@ -102,6 +104,26 @@ void Database::Close() {
     library_->detach_database(status, &handle_);
     handle_ = 0;
     library_->Check(status);
+}
+
+bool Database::ForcedWrites() const {
+    const ClientLibrary& library = Library();
+    const char item = isc_info_forced_writes;
+    char answer[16] = {};
+    ISC_STATUS_ARRAY status{};
+    unsigned int handle = handle_;
+    library.database_info(status, &handle, 1, &item, sizeof answer, answer);
+    library.Check(status);
+    if (answer[0] != isc_info_forced_writes) {
+        throw EDatabaseError("The database did not tell its write mode");
+    }
+    const int length = static_cast<unsigned char>(answer[1]) |
+                       (static_cast<unsigned char>(answer[2]) << 8);
+    int value = 0;
+    for (int i = length - 1; i >= 0; --i) {
+        value = (value << 8) | static_cast<unsigned char>(answer[3 + i]);
+    }
+    return value != 0;
 }
 
 void Database::Unregister(Transaction* transaction) {

@@ -19,12 +19,16 @@ public:
 
     std::string DBName;
     std::string LibraryName;
-    std::vector<std::string> DBParams; // "isc_dpb_user_name=...", "isc_dpb_password=..."
+    // "isc_dpb_user_name=...", "isc_dpb_password=...", "isc_dpb_force_write=0" (or 1): the last
+    // changes the file's write mode for every later attachment too.
+    std::vector<std::string> DBParams;
     int SQLDialect = 1;
 
     void Open();
     void Close();
     bool Connected() const { return handle_ != 0; }
+    // Whether each change is written through to the disk at once.
+    bool ForcedWrites() const;
 
 private:
     friend class Transaction;

@@ -49,7 +49,8 @@ std::optional<QStringList> SubFolders(const QString& directory) {
 
 } // namespace
 
-TDirectoryListBoxEx::TDirectoryListBoxEx(QWidget* parent) : QListWidget(parent) {
+TDirectoryListBoxEx::TDirectoryListBoxEx(std::string mountTable, QWidget* parent)
+    : QListWidget(parent), mountTable_(std::move(mountTable)) {
     setItemDelegate(new IndentDelegate(this));
     setSelectionMode(QAbstractItemView::SingleSelection);
     setUniformItemSizes(true);
@@ -57,8 +58,8 @@ TDirectoryListBoxEx::TDirectoryListBoxEx(QWidget* parent) : QListWidget(parent) 
             [this](QListWidgetItem* item) { RunHandler([&] { OpenLine(item); }); });
 }
 
-QString TDirectoryListBoxEx::RootOf(const QString& path) {
-    const auto roots = FileSystemRoots(ReadMountTable());
+QString TDirectoryListBoxEx::RootOf(const QString& path) const {
+    const auto roots = FileSystemRoots(ReadMountTable(mountTable_));
     const MountEntry* mount = MountOf(path.toStdString(), roots);
     return mount != nullptr ? QString::fromStdString(mount->MountPoint) : QStringLiteral("/");
 }

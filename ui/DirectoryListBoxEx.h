@@ -3,6 +3,8 @@
 #include <QListWidget>
 #include <QString>
 
+#include <string>
+
 namespace kestrin::ui {
 
 // The folder list: the root, the path down to the current folder, and its visible sub-folders.
@@ -10,7 +12,8 @@ namespace kestrin::ui {
 class TDirectoryListBoxEx : public QListWidget {
     Q_OBJECT
 public:
-    explicit TDirectoryListBoxEx(QWidget* parent = nullptr);
+    // The mount table tells the file-system roots (a test hands in its own).
+    explicit TDirectoryListBoxEx(std::string mountTable, QWidget* parent = nullptr);
 
     // The folder open in the list, absolute, without a trailing delimiter except at the root.
     const QString& Directory() const { return directory_; }
@@ -19,7 +22,7 @@ public:
     // Switches to a file-system root; one that cannot be read empties the list, quietly.
     void ShowRoot(const QString& root);
     // The file-system root that holds the path.
-    static QString RootOf(const QString& path);
+    QString RootOf(const QString& path) const;
 
     static constexpr int kPathRole = Qt::UserRole;
     static constexpr int kLevelRole = Qt::UserRole + 1;
@@ -34,6 +37,7 @@ private:
     void OpenLine(QListWidgetItem* item);
     void Rebuild(const QString& directory, const QStringList& subFolders);
 
+    std::string mountTable_;
     QString directory_;
 };
 

@@ -32,7 +32,8 @@ QString LabelOf(const QString& source) {
 
 } // namespace
 
-TDriveComboBoxEx::TDriveComboBoxEx(QWidget* parent) : QComboBox(parent) {
+TDriveComboBoxEx::TDriveComboBoxEx(std::string mountTable, QWidget* parent)
+    : QComboBox(parent), mountTable_(std::move(mountTable)) {
     Fill();
     connect(this, &QComboBox::activated, this, [this](int index) {
         RunHandler([&] {
@@ -46,7 +47,7 @@ TDriveComboBoxEx::TDriveComboBoxEx(QWidget* parent) : QComboBox(parent) {
 void TDriveComboBoxEx::Fill() {
     const QIcon drive = style()->standardIcon(QStyle::SP_DriveHDIcon);
     const QIcon network = style()->standardIcon(QStyle::SP_DriveNetIcon);
-    for (const MountEntry& root : FileSystemRoots(ReadMountTable())) {
+    for (const MountEntry& root : FileSystemRoots(ReadMountTable(mountTable_))) {
         if (!DirectoryExists(root.MountPoint)) {
             continue; // a file mounted over a file is no root
         }
@@ -68,7 +69,7 @@ void TDriveComboBoxEx::SetDirList(TDirectoryListBoxEx* list) {
 }
 
 void TDriveComboBoxEx::SelectRootOf(const QString& directory) {
-    const QString root = TDirectoryListBoxEx::RootOf(directory);
+    const QString root = DirList != nullptr ? DirList->RootOf(directory) : QStringLiteral("/");
     int index = findData(root);
     if (index < 0) {
         addItem(style()->standardIcon(QStyle::SP_DriveHDIcon), root, root);

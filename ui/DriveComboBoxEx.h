@@ -2,6 +2,8 @@
 
 #include <QComboBox>
 
+#include <string>
+
 namespace kestrin::ui {
 
 class TDirectoryListBoxEx;
@@ -11,7 +13,8 @@ class TDirectoryListBoxEx;
 class TDriveComboBoxEx : public QComboBox {
     Q_OBJECT
 public:
-    explicit TDriveComboBoxEx(QWidget* parent = nullptr);
+    // The mount table tells the file-system roots (a test hands in its own).
+    explicit TDriveComboBoxEx(std::string mountTable, QWidget* parent = nullptr);
 
     void SetDirList(TDirectoryListBoxEx* list);
     void SelectRootOf(const QString& directory);
@@ -21,6 +24,7 @@ private:
     void Fill();
 
     TDirectoryListBoxEx* DirList = nullptr;
+    std::string mountTable_;
 };
 
 } // namespace kestrin::ui

@@ -5,6 +5,7 @@
 #include "ui/DirectoryListBoxEx.h"
 #include "ui/DriveComboBoxEx.h"
 #include "ui/GlowButton.h"
+#include "ui/MessageBox.h"
 #include "ui/SmoothPanel.h"
 #include "ui/UncaughtErrors.h"
 
@@ -40,6 +41,7 @@ TMainForm::TMainForm(RunSettings settings, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       FApplicationDir(QString::fromStdString(settings.ProgramFolder)),
+      FMountTable(settings.MountTable),
       run_(*this, std::move(settings)) {
     setObjectName("MainForm");
     setWindowTitle(kWindowCaption);
@@ -57,9 +59,9 @@ TMainForm::TMainForm(RunSettings settings, QWidget* parent)
     Label1->setWordWrap(true);
 
     DriveComboBoxEx1 =
-        Place(new TDriveComboBoxEx(AdvSmoothPanel1), "DriveComboBoxEx1", 24, 56, 377, 22);
+        Place(new TDriveComboBoxEx(FMountTable, AdvSmoothPanel1), "DriveComboBoxEx1", 24, 56, 377, 22);
     DirectoryListBoxEx1 =
-        Place(new TDirectoryListBoxEx(AdvSmoothPanel1), "DirectoryListBoxEx1", 24, 84, 377, 197);
+        Place(new TDirectoryListBoxEx(FMountTable, AdvSmoothPanel1), "DirectoryListBoxEx1", 24, 84, 377, 197);
     DriveComboBoxEx1->SetDirList(DirectoryListBoxEx1);
 
     AdvGlowButton1 = Place(new TAdvGlowButton(AdvSmoothPanel1), "AdvGlowButton1", 80, 294, 150, 41);
@@ -184,8 +186,7 @@ void TMainForm::ShowMessage(MessageKind kind, const std::string& text) {
     const char* title = kind == MessageKind::Error     ? "Error"
                         : kind == MessageKind::Warning ? "Warning"
                                                        : "Information";
-    QMessageBox box(icon, title, QString::fromStdString(text), QMessageBox::Ok, this);
-    box.exec();
+    MessageBox::Show(this, {icon, title, QString::fromStdString(text)});
 }
 
 void TMainForm::Pause(int milliseconds) {

@@ -65,6 +65,7 @@ private:
     void CentreOnDesktop();
 
     QString FApplicationDir;
+    std::string FMountTable;
     AnonymisationRun run_;
     bool closeRequested_ = false;
 };

@@ -1,7 +1,8 @@
 #include "ui/UncaughtErrors.h"
 
+#include "ui/MessageBox.h"
+
 #include <QApplication>
-#include <QMessageBox>
 
 #include <iostream>
 
@@ -10,11 +11,10 @@ namespace kestrin::ui {
 void ReportUncaughtError(const std::string& text) noexcept {
     std::cerr << kUncaughtErrorText << "\n" << text << std::endl;
     try {
-        QMessageBox box(QMessageBox::Critical, "Error",
-                        QString(kUncaughtErrorText) + "\n" + QString::fromStdString(text),
-                        QMessageBox::Ok, QApplication::activeWindow());
-        box.setObjectName("UncaughtErrorBox");
-        box.exec();
+        MessageBox::Show(QApplication::activeWindow(),
+                         {QMessageBox::Critical, "Error",
+                          QString(kUncaughtErrorText) + "\n" + QString::fromStdString(text)},
+                         "UncaughtErrorBox");
     } catch (...) {
         // The report already went to standard error; a box that cannot be shown ends nothing.
     }

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "ui/MessageBox.h"
+
 #include <QString>
 #include <functional>
-#include <memory>
 #include <vector>
 
 namespace kestrin::testing {
@@ -13,8 +14,8 @@ struct SeenBox {
     int Icon;
 };
 
-// Answers every modal box that opens while it lives with "OK", after letting the test look
-// at the window behind it, and keeps what each box said.
+// Answers every box the program shows while it lives with "OK", after letting the test look at
+// the window behind it, and keeps what each box said.
 class ModalBoxes {
 public:
     explicit ModalBoxes(std::function<void()> whileShown = {});
@@ -25,8 +26,6 @@ public:
     const std::vector<SeenBox>& Seen() const { return seen_; }
 
 private:
-    struct Poller;
-    std::unique_ptr<Poller> poller_;
     std::vector<SeenBox> seen_;
 };
 

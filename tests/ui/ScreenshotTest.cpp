@@ -26,7 +26,20 @@ TEST_F(ScreenshotTest, WritesTheIdleAndTheBusyWindow) {
     bool saved = false;
     testing::ModalBoxes boxes([&] { saved = form_->grab().save(busy); });
     QTest::mouseClick(Find<ui::TAdvGlowButton>("AdvGlowButton2"), Qt::LeftButton);
-    EXPECT_TRUE(saved);
+    ASSERT_TRUE(saved);
+
+    // The files hold the two states: the same window, with another status text and a full bar.
+    const QImage idleSaved(idle), busySaved(busy);
+    ASSERT_EQ(idleSaved.size(), idleImage.size());
+    ASSERT_EQ(busySaved.size(), idleImage.size());
+    const qreal ratio = idleImage.devicePixelRatio();
+    const auto differ = [&](QRect area) {
+        const QRect scaled(area.topLeft() * ratio, area.size() * ratio);
+        return idleSaved.copy(scaled) != busySaved.copy(scaled);
+    };
+    EXPECT_TRUE(differ({44, 20, 377, 40})) << "the status text did not change";
+    EXPECT_TRUE(differ({40, 358, 457, 25})) << "the progress bar did not move";
+    EXPECT_FALSE(differ({443, 20, 64, 253})) << "the artwork changed";
 }
 
 } // namespace
