@@ -2,6 +2,7 @@
 #include "engine/AnonymisationRun.h"
 #include "support/FileSystem.h"
 #include "support/ProgramFolder.h"
+#include "support/Version.h"
 
 #include <unistd.h>
 
@@ -23,6 +24,7 @@ constexpr const char* kUsage =
     "On success the anonymised copy folder's path is printed on standard output.\n"
     "  --timings  print where the time went (copy, count, scan, statements, files, commits,\n"
     "             rebuild of the copy's database)\n"
+    "  --version  print the version and exit\n"
     "\n"
     "Exit status: 0 success, 1 the run ended with an error message, 2 usage error,\n"
     "3 an unexpected error ended the run (its text is printed).\n";
@@ -49,6 +51,10 @@ int main(int argc, char** argv) {
         const std::string_view arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::cout << kUsage;
+            return 0;
+        }
+        if (arg == "--version") {
+            std::cout << kestrin::kVersion << "\n";
             return 0;
         }
         if (arg == "--timings") {

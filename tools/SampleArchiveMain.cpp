@@ -1,4 +1,5 @@
 #include "support/ProgramFolder.h"
+#include "support/Version.h"
 #include "tools/SampleArchive.h"
 
 #include <cstdlib>
@@ -20,7 +21,8 @@ constexpr const char* kUsage =
     "tests,\n"
     "                         odd test types and file names, short and missing files\n"
     "  --library PATH         database client library (default: bin/libfbembed.so beside this "
-    "program)\n";
+    "program)\n"
+    "  --version              print the version and exit\n";
 
 long Number(std::string_view option, const char* value) {
     char* end = nullptr;
@@ -42,6 +44,9 @@ int main(int argc, char** argv) {
             const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
             if (arg == "--help" || arg == "-h") {
                 std::cout << kUsage;
+                return 0;
+            } else if (arg == "--version") {
+                std::cout << kestrin::kVersion << "\n";
                 return 0;
             } else if (arg == "--patients") {
                 options.Patients = static_cast<int>(Number(arg, value));
