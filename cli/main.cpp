@@ -5,6 +5,7 @@
 #include "firebird/ProcessSetup.h"
 #include "support/FileSystem.h"
 #include "support/ProgramFolder.h"
+#include "support/Version.h"
 
 #include <unistd.h>
 
@@ -69,7 +70,7 @@ int Run(int argc, char** argv) {
             return 0;
         }
         if (arg == "--version") {
-            std::cout << KESTRIN_VERSION << "\n";
+            std::cout << kestrin::kVersion << "\n";
             return 0;
         }
         if (arg == "--timings") {

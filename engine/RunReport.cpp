@@ -3,6 +3,7 @@
 #include "engine/OriginalIdentities.h"
 #include "engine/TestDataFolders.h"
 #include "support/UniqueFd.h"
+#include "support/Version.h"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -18,7 +19,7 @@ std::string ReportText(const RunReport& report, const OriginalIdentities& origin
     const auto skipped = [&](FileSkip reason) {
         return report.FilesSkipped[static_cast<std::size_t>(reason)];
     };
-    out << "Kestrin Anonymise " << KESTRIN_VERSION << " run report\n"
+    out << "Kestrin Anonymise " << kVersion << " run report\n"
         << "Started: " << report.StartTime << "\n"
         << "Ended: " << report.EndTime << "\n"
         << "Archive folder: " << report.ArchiveFolder << "\n"

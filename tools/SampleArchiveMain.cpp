@@ -1,6 +1,7 @@
 #include "firebird/EngineShutdown.h"
 #include "firebird/ProcessSetup.h"
 #include "support/ProgramFolder.h"
+#include "support/Version.h"
 #include "tools/SampleArchive.h"
 
 #include <cstdlib>
@@ -22,7 +23,8 @@ constexpr const char* kUsage =
     "tests,\n"
     "                         odd test types and file names, short and missing files\n"
     "  --library PATH         database client library (default: bin/libfbembed.so beside this "
-    "program)\n";
+    "program)\n"
+    "  --version              print the version and exit\n";
 
 long Number(std::string_view option, const char* value) {
     char* end = nullptr;
@@ -46,6 +48,9 @@ int main(int argc, char** argv) {
             const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
             if (arg == "--help" || arg == "-h") {
                 std::cout << kUsage;
+                return 0;
+            } else if (arg == "--version") {
+                std::cout << kestrin::kVersion << "\n";
                 return 0;
             } else if (arg == "--patients") {
                 options.Patients = static_cast<int>(Number(arg, value));
