@@ -98,7 +98,9 @@ int Run(int argc, char** argv) {
     }
 
     kestrin::ConsoleHost host(folder, std::cerr, isatty(STDERR_FILENO) != 0);
-    kestrin::AnonymisationRun run(host, {kestrin::ProgramFolder()});
+    kestrin::RunSettings settings{kestrin::ProgramFolder()};
+    settings.KeepIdentityKey = !keyFile.empty();
+    kestrin::AnonymisationRun run(host, settings);
     try {
         run.Execute();
     } catch (const std::exception& error) {

@@ -78,6 +78,7 @@ void AnonymisationRun::Execute() {
 
     host_.SetProgressPosition(0);
     state_ = PatientRunState{};
+    state_.KeepKey = settings_.KeepIdentityKey;
     batchMark_ = state_.IdentityCounter / kBatchSize;
     timings_ = RunTimings{};
     copyFolder_.clear();
@@ -222,12 +223,8 @@ void AnonymisationRun::ScanRows(std::int32_t rowTotal) {
     host_.SetBusyCursor(true);
     triggers_.Disable(PFIBQuery2, PFIBTransaction2);
     pFIBTransaction1.StartTransaction();
-    originals_ = ReadOriginalIdentities(pFIBQuery1);
-    for (const std::string& value : originals_.Values) {
-        if (value.starts_with("Patient") || value.starts_with("ID")) {
-            state_.TakenIdentities.insert(value);
-        }
-    }
+    originals_ = OriginalIdentities{};
+    state_.TakenIdentities = ReadTakenIdentities(pFIBQuery1);
     state_.DateOfBirthText = ToCodePage1252(FormatFixedDateTime(0));
     testDataFolders_ = std::make_unique<TestDataFolders>(folders_.Work);
     // Sorted rather than walked along the name index: the scan must meet each row once, with
@@ -253,12 +250,16 @@ void AnonymisationRun::ScanRows(std::int32_t rowTotal) {
                                              rowName == state_.PreviousName &&
                                              id.AsString() == state_.PreviousId;
                     if (!samePatient) {
+                        originals_.Add(rowName);
+                        originals_.Add(id.AsString());
                         if (!WorkOnPatient(rowName, id.AsString())) {
                             return;
                         }
                         Checkpoint(RunPoint::PatientDone);
                     }
-                    ++state_.Key.back().Rows;
+                    if (state_.KeepKey) {
+                        ++state_.Key.back().Rows;
+                    }
                     ++rowsScanned;
                     if (state_.IdentityCounter % 10 == 0 || rowsScanned == rowTotal) {
                         host_.SetProgressPosition(rowsScanned);
@@ -278,6 +279,7 @@ void AnonymisationRun::ScanRows(std::int32_t rowTotal) {
 // Success is told only for a copy that was rebuilt, checked, put on disk and given its name.
 void AnonymisationRun::FinishCopy(std::int32_t rowTotal) {
     RebuildCopyDatabase(rowTotal);
+    originals_.Seal();
     {
         const TimedSection timed(timings_.Check);
         FIBDatabase1.DBName = folders_.Work + databaseName_;
@@ -313,7 +315,7 @@ void AnonymisationRun::FinishCopy(std::int32_t rowTotal) {
     }
     std::string text = messages::kWarningFound;
     for (const std::string& line : report_.Check->Lines()) {
-        text += "\n" + originals_.Masked(line);
+        text += "\n" + line;
     }
     Message(MessageKind::Warning, text + "\n" + messages::kReport + reportPath_);
 }
@@ -323,12 +325,13 @@ void AnonymisationRun::WriteReport() {
         return; // written once, at the first way out that reaches it
     }
     report_.EndTime = LocalTimeText();
-    report_.Patients = static_cast<long>(state_.Key.size());
-    report_.NumbersUsed = state_.Key.empty() ? "none"
-                                             : state_.Key.front().GeneratedId.substr(2) + " to " +
-                                                   state_.Key.back().GeneratedId.substr(2);
+    report_.Patients = state_.Patients;
+    report_.NumbersUsed = state_.Patients == 0 ? "none"
+                                               : std::to_string(state_.FirstNumber) + " to " +
+                                                     std::to_string(state_.LastNumber);
     report_.FilesRewritten = state_.FilesRewritten;
     report_.FilesSkipped = state_.FilesSkipped;
+    originals_.Seal();
     if (const std::string reason = kestrin::WriteReport(reportPath_, ReportText(report_, originals_));
         !reason.empty()) {
         // The copy is as good without it; the user learns where it is missing.

@@ -27,6 +27,7 @@ struct RunSettings {
     std::string MountTable = kSystemMountTable; // where network mounts are looked up
     std::function<DateTimeValue()> Clock = NowAsDateTime;
     std::function<void(RunPoint)> Checkpoint = {}; // empty outside tests
+    bool KeepIdentityKey = false; // for IdentityKey()
 };
 
 // The anonymisation run: copies the archive folder beside itself and anonymises the copy.

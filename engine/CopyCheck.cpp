@@ -118,7 +118,7 @@ public:
 
     void DatabaseBytes(const std::string& path) {
         const UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        const long hits = file ? originals_.Exact.CountInFile(file.get()) : -1;
+        const long hits = file ? originals_.Exact().CountInFile(file.get()) : -1;
         if (hits != 0) {
             result_.DatabaseBytes.Add(hits < 0 ? "the database file cannot be read" : "",
                                       std::max(hits, 1L));
@@ -159,7 +159,7 @@ public:
                     result_.OtherFiles.Add(path + " (cannot be read)");
                 } else if (testData) {
                     CheckTestDataFile(file.get(), info.st_size, path);
-                } else if (originals_.Exact.CountInFile(file.get()) != 0) {
+                } else if (originals_.Exact().CountInFile(file.get()) != 0) {
                     result_.OtherFiles.Add(path);
                 }
             }
@@ -185,7 +185,7 @@ private:
             std::string value = query.Fields(0).AsString();
             value.erase(value.find_last_not_of(' ') + 1);
             if (!value.empty() &&
-                (originals_.Values.contains(value) || originals_.Exact.Contains(value))) {
+                (originals_.Values().contains(value) || originals_.Exact().Contains(value))) {
                 ++hits;
             }
         }
@@ -196,8 +196,8 @@ private:
 
     void CheckName(const std::string& name, const std::string& path) {
         const std::optional<std::string> fromUtf8 = Utf8To1252(name);
-        if (originals_.Folded.Contains(FoldCase1252(name)) ||
-            (fromUtf8 && originals_.Folded.Contains(FoldCase1252(*fromUtf8)))) {
+        if (originals_.Folded().Contains(FoldCase1252(name)) ||
+            (fromUtf8 && originals_.Folded().Contains(FoldCase1252(*fromUtf8)))) {
             result_.Names.Add(path);
         }
     }

@@ -7,11 +7,33 @@
 
 namespace kestrin {
 
+void OriginalIdentities::Add(std::string value) {
+    value.erase(value.find_last_not_of(' ') + 1);
+    if (!value.empty() && values_.insert(std::move(value)).second) {
+        sealed_ = false;
+    }
+}
+
+void OriginalIdentities::Seal() {
+    if (sealed_) {
+        return;
+    }
+    std::vector<std::string> exact(values_.begin(), values_.end());
+    std::vector<std::string> folded;
+    folded.reserve(exact.size());
+    for (const std::string& value : exact) {
+        folded.push_back(FoldCase1252(value));
+    }
+    exact_ = PatternSearch(exact);
+    folded_ = PatternSearch(folded);
+    sealed_ = true;
+}
+
 std::string OriginalIdentities::Masked(const std::string& text) const {
     const std::string folded = FoldCase1252(text);
     std::string masked;
     for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = Folded.MatchAt(folded, i);
+        const std::size_t length = folded_.MatchAt(folded, i);
         if (length > 0) {
             masked += "<name>";
             i += length;
@@ -22,31 +44,16 @@ std::string OriginalIdentities::Masked(const std::string& text) const {
     return masked;
 }
 
-OriginalIdentities ReadOriginalIdentities(firebird::Query& query) {
-    OriginalIdentities originals;
-    for (const char* statement : {"SELECT DISTINCT PATIENTNAME FROM Downloads",
-                                  "SELECT DISTINCT PATIENTID FROM Downloads"}) {
-        query.SetSQL(statement);
-        query.ExecQuery();
-        while (!query.Eof()) {
-            std::string value = query.Fields(0).AsString();
-            value.erase(value.find_last_not_of(' ') + 1);
-            if (!value.empty()) {
-                originals.Values.insert(std::move(value));
-            }
-            query.Next();
-        }
-        query.Close();
+std::unordered_set<std::string> ReadTakenIdentities(firebird::Query& query) {
+    std::unordered_set<std::string> taken;
+    query.SetSQL("SELECT PATIENTNAME FROM Downloads WHERE PATIENTNAME STARTING WITH 'Patient' "
+                 "UNION SELECT PATIENTID FROM Downloads WHERE PATIENTID STARTING WITH 'ID'");
+    query.ExecQuery();
+    for (; !query.Eof(); query.Next()) {
+        taken.insert(query.Fields(0).AsString());
     }
-    std::vector<std::string> exact(originals.Values.begin(), originals.Values.end());
-    std::vector<std::string> folded;
-    folded.reserve(exact.size());
-    for (const std::string& value : exact) {
-        folded.push_back(FoldCase1252(value));
-    }
-    originals.Exact = PatternSearch(exact);
-    originals.Folded = PatternSearch(folded);
-    return originals;
+    query.Close();
+    return taken;
 }
 
 } // namespace kestrin

@@ -57,7 +57,12 @@ PatientOutcome ReplacePatientIdentity(PatientRunState& state, const std::string&
     const std::string number = std::to_string(state.IdentityCounter);
     state.GeneratedName = "Patient" + number;
     state.GeneratedId = "ID" + number;
-    state.Key.push_back({state.GeneratedName, state.GeneratedId, storedName, storedId, 0});
+    if (state.KeepKey) {
+        state.Key.push_back({state.GeneratedName, state.GeneratedId, storedName, storedId, 0});
+    }
+    state.FirstNumber = state.Patients == 0 ? state.IdentityCounter : state.FirstNumber;
+    state.LastNumber = state.IdentityCounter;
+    ++state.Patients;
     ++state.IdentityCounter;
     ++timings.Patients;
 

@@ -46,7 +46,11 @@ struct PatientRunState {
     // Generated names and IDs that the archive already holds: their numbers are skipped.
     std::unordered_set<std::string> TakenIdentities;
     std::string FailureText; // the database's own text when an outcome is a failure
+    bool KeepKey = false; // the key is kept only when asked for: it holds every original value
     std::vector<IdentityKeyEntry> Key;
+    long Patients = 0;
+    std::int32_t FirstNumber = 0; // of the generated identities, when Patients > 0
+    std::int32_t LastNumber = 0;
     long FilesRewritten = 0;
     std::array<long, 6> FilesSkipped{}; // indexed by FileSkip
 };

@@ -78,34 +78,34 @@ long PatternSearch::CountInFile(int file) const {
     if (Empty()) {
         return 0;
     }
-    constexpr std::size_t kPiece = 4 << 20;
+    // One buffer for the whole file: a piece and the tail of the one before it, so that a match
+    // across two pieces is found, and counted once.
+    constexpr std::size_t kPiece = 1 << 20;
     const std::size_t overlap = longest_ - 1;
-    std::string buffer;
+    std::vector<char> buffer(overlap + kPiece);
+    std::size_t kept = 0;
     long count = 0;
-    off_t offset = 0;
-    for (;;) {
-        const std::size_t kept = buffer.size();
-        buffer.resize(kept + kPiece);
+    for (off_t offset = 0;;) {
         const ssize_t n = pread(file, buffer.data() + kept, kPiece, offset);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
         if (n < 0) {
-            if (errno == EINTR) {
-                buffer.resize(kept);
-                continue;
-            }
             return -1;
         }
-        buffer.resize(kept + static_cast<std::size_t>(n));
         offset += n;
+        const std::size_t filled = kept + static_cast<std::size_t>(n);
+        const std::string_view text(buffer.data(), filled);
         const bool last = n == 0;
-        // Positions near the end wait for the next piece, so a match across pieces counts once.
-        const std::size_t end = last ? buffer.size() : buffer.size() - std::min(overlap, buffer.size());
-        for (std::size_t i = 0; i < end && i + kShortest <= buffer.size(); ++i) {
-            count += MatchAt(buffer, i) > 0 ? 1 : 0;
+        const std::size_t end = last ? filled : filled - std::min(overlap, filled);
+        for (std::size_t i = 0; i < end; ++i) {
+            count += MatchAt(text, i) > 0 ? 1 : 0;
         }
         if (last) {
             return count;
         }
-        buffer.erase(0, end);
+        std::memmove(buffer.data(), buffer.data() + end, filled - end);
+        kept = filled - end;
     }
 }
 

@@ -37,6 +37,13 @@ std::string ParameterBlock(const std::vector<std::string>& lines) {
             AppendItem(block, isc_dpb_lc_ctype, value);
         } else if (name == "isc_dpb_force_write") {
             AppendItem(block, isc_dpb_force_write, std::string(1, value == "1" ? 1 : 0));
+        } else if (name == "isc_dpb_num_buffers") {
+            const int pages = std::stoi(value);
+            std::string bytes;
+            for (int shift = 0; shift < 32; shift += 8) {
+                bytes.push_back(static_cast<char>((pages >> shift) & 0xFF));
+            }
+            AppendItem(block, isc_dpb_num_buffers, bytes);
         } else if (name == "isc_dpb_sql_role_name") {
             AppendItem(block, isc_dpb_sql_role_name, value);
         } else {
