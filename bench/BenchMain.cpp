@@ -117,8 +117,8 @@ int main(int argc, char** argv) {
 
     std::printf("%7s %7s %7s %6s %6s %6s %6s %6s %6s %7s %6s %6s %7s %6s %7s %8s %8s %7s\n",
                 "tests", "total_s", "copy_s", "scan_s", "stmt_s", "file_s", "cmit_s", "rbld_s",
-                "chck_s", "sync_s", "peakMB", "cp_a_s", "floor_s", "/cp_a", "/floor",
-                "us/test", "tests/s", "copy/cp");
+                "chck_s", "sync_s", "peakMB", "cp_a_s", "floor_s", "/cp_a", "/floor", "us/test",
+                "tests/s", "copy/cp");
     for (const int tests : sizes) {
         const int patients = std::max(1, tests / 3);
         const std::string archive = work + "/Clinic" + std::to_string(tests);
@@ -143,8 +143,7 @@ int main(int argc, char** argv) {
             sync();
             const double durable =
                 copied.seconds +
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - syncStart)
-                    .count();
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - syncStart).count();
             fs::remove_all(archive + "_cp");
             Settle(cold);
             const Finished anonymised =

@@ -63,7 +63,8 @@ std::string WriteIdentityKey(const std::string& keyFile,
                 CsvField(Utf8Of(entry.OriginalName)) + "," + CsvField(Utf8Of(entry.OriginalId)) +
                 "," + std::to_string(entry.Rows) + "\r\n";
     }
-    UniqueFd file(open(keyFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+    UniqueFd file(
+        open(keyFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
     if (!file) {
         return std::strerror(errno);
     }

@@ -50,8 +50,8 @@ void PrintTimings(const kestrin::RunTimings& t) {
               << " s (statements " << Seconds(t.PatientStatements) << " s, files "
               << Seconds(t.FileRewrites) << " s, commits " << Seconds(t.Commits) << " s), rebuild "
               << Seconds(t.Rebuild) << " s, check " << Seconds(t.Check) << " s, sync "
-              << Seconds(t.Sync) << " s, patients " << t.Patients << ", tests "
-              << t.TestsSelected << "\n";
+              << Seconds(t.Sync) << " s, patients " << t.Patients << ", tests " << t.TestsSelected
+              << "\n";
 }
 
 int Usage(const std::string& problem) {

@@ -1,11 +1,12 @@
 #include "engine/AnonymisationRun.h"
 
 #include "engine/CopyCheck.h"
+#include "engine/CopyStep.h"
 #include "engine/Credentials.h"
+#include "engine/FolderChecks.h"
 #include "engine/Messages.h"
+#include "engine/RebuildStep.h"
 #include "firebird/DatabaseError.h"
-#include "firebird/ProcessSetup.h"
-#include "firebird/RebuildDatabase.h"
 #include "support/Cleanup.h"
 #include "support/FileSystem.h"
 #include "support/FixedDateFormat.h"
@@ -52,27 +53,9 @@ void AnonymisationRun::Execute() {
     FActiveSemaphore = true;
     const GuardRelease release(FActiveSemaphore);
 
-    if (!FileExists(settings_.ProgramFolder + kServerLibrary)) {
-        Message(MessageKind::Error, messages::kNoServer);
-        return;
-    }
-    // Read once and resolved: every check, the copy and every message use the same real folder.
-    const std::string folder = RealPath(host_.CurrentFolder());
-    if (folder.empty() || !DirectoryExists(folder)) {
-        Message(MessageKind::Error, messages::kNoFolder);
-        return;
-    }
-    if (IsNetworkLocation(folder, settings_.MountTable)) {
-        Message(MessageKind::Error, messages::kNetwork);
-        return;
-    }
-    // The copy of a root would have no parent to sit in and would land inside itself.
-    if (folder == "/") {
-        Message(MessageKind::Error, messages::kDriveRoot);
-        return;
-    }
-    if (!firebird::EngineTakesPath(folder)) {
-        Message(MessageKind::Error, messages::kPathNotUsable);
+    const FolderCheck check = CheckArchiveFolder(host_.CurrentFolder(), settings_);
+    if (!check.Error.empty()) {
+        Message(MessageKind::Error, check.Error);
         return;
     }
 
@@ -89,8 +72,7 @@ void AnonymisationRun::Execute() {
     host_.SetBusyCursor(true);
     host_.SetStatusText(messages::kStatusCopying);
     host_.ProcessPendingEvents();
-    WithCleanup([&] { RunFromBusyState(IncludeTrailingDelimiter(folder)); },
-                [&] { RestoreIdle(); });
+    WithCleanup([&] { RunFromBusyState(check.RealFolder); }, [&] { RestoreIdle(); });
 }
 
 void AnonymisationRun::RunFromBusyState(const std::string& sourceFolder) {
@@ -109,25 +91,13 @@ void AnonymisationRun::RunFromBusyState(const std::string& sourceFolder) {
 
     {
         const TimedSection timed(timings_.Copy);
-        if (const std::string reason = CreateNewFolder(folders_.Work); !reason.empty()) {
-            Message(MessageKind::Error, std::string(messages::kCopyFolderNotCreated) + "\n" +
-                                            ExcludeTrailingDelimiter(folders_.Work) + ": " +
-                                            reason);
+        if (const std::string error =
+                CopyArchive(folders_, [&] { Checkpoint(RunPoint::FileCopied); });
+            !error.empty()) {
+            Message(MessageKind::Error, error);
             return;
         }
         copyFolder_ = folders_.Work;
-        const std::vector<CopyFailure> failures = CopyDirectoryTree(
-            sourceFolder, folders_.Work, [&] { Checkpoint(RunPoint::FileCopied); });
-        if (!failures.empty()) {
-            // Nothing but the archive's own content is in it yet: removing it frees the disk.
-            const bool removed = RemoveTree(ExcludeTrailingDelimiter(folders_.Work));
-            Message(MessageKind::Error,
-                    std::string(messages::kCopyFailed) + "\n" + failures.front().SourcePath +
-                        ": " + failures.front().Reason + "\n" +
-                        (removed ? messages::kUnfinishedCopyRemoved : messages::kUnfinishedCopy) +
-                        ExcludeTrailingDelimiter(folders_.Work));
-            return;
-        }
     }
 
     if (!Connect()) {
@@ -278,13 +248,21 @@ void AnonymisationRun::ScanRows(std::int32_t rowTotal) {
 
 // Success is told only for a copy that was rebuilt, checked, put on disk and given its name.
 void AnonymisationRun::FinishCopy(std::int32_t rowTotal) {
-    RebuildCopyDatabase(rowTotal);
+    {
+        const TimedSection timed(timings_.Rebuild);
+        FIBDatabase1.Close();
+        RebuildCopyDatabase({FIBDatabase1.LibraryName, folders_.Work + databaseName_,
+                             archiveForcedWrites_, rowTotal},
+                            [&] { Checkpoint(RunPoint::BackupWritten); });
+    }
     originals_.Seal();
     {
         const TimedSection timed(timings_.Check);
         FIBDatabase1.DBName = folders_.Work + databaseName_;
+        FIBDatabase1.DBParams = DatabaseParams();
         FIBDatabase1.Open();
-        report_.Check = CheckCopy(folders_.Work, databaseName_, FIBDatabase1, originals_);
+        report_.Check = CheckCopy(folders_.Work, databaseName_, FIBDatabase1, originals_,
+                                  state_.RewrittenFiles);
         FIBDatabase1.Close();
     }
     {
@@ -332,46 +310,14 @@ void AnonymisationRun::WriteReport() {
     report_.FilesRewritten = state_.FilesRewritten;
     report_.FilesSkipped = state_.FilesSkipped;
     originals_.Seal();
-    if (const std::string reason = kestrin::WriteReport(reportPath_, ReportText(report_, originals_));
+    if (const std::string reason =
+            kestrin::WriteReport(reportPath_, ReportText(report_, originals_));
         !reason.empty()) {
         // The copy is as good without it; the user learns where it is missing.
-        Message(MessageKind::Error, "The report could not be written: " + reportPath_ + ": " +
-                                        reason);
+        Message(MessageKind::Error,
+                "The report could not be written: " + reportPath_ + ": " + reason);
         reportPath_.clear();
     }
-}
-
-// An update leaves the old record versions and index keys, real names among them, in the
-// database pages; only a database written afresh from the current rows is free of them.
-void AnonymisationRun::RebuildCopyDatabase(std::int32_t rowTotal) {
-    const TimedSection timed(timings_.Rebuild);
-    FIBDatabase1.Close();
-    const std::string database = folders_.Work + databaseName_;
-    const std::string rebuilt = folders_.Work + "LogData.rebuilt.FB";
-    WithCleanup(
-        [&] {
-            firebird::RebuildDatabase(FIBDatabase1.LibraryName, database, rebuilt, kDatabaseUser,
-                                      kDatabasePassword,
-                                      [&] { Checkpoint(RunPoint::BackupWritten); });
-            // The rebuilt database writes as the archive's did once it is imported.
-            FIBDatabase1.DBName = rebuilt;
-            FIBDatabase1.DBParams = DatabaseParams();
-            FIBDatabase1.DBParams.push_back(std::string("isc_dpb_force_write=") +
-                                            (archiveForcedWrites_ ? "1" : "0"));
-            FIBDatabase1.Open();
-            const std::int32_t rows = CountRows();
-            FIBDatabase1.Close();
-            if (rows != rowTotal) {
-                throw firebird::EDatabaseError("The rebuilt database holds " +
-                                               std::to_string(rows) + " of " +
-                                               std::to_string(rowTotal) + " rows");
-            }
-            if (std::rename(rebuilt.c_str(), database.c_str()) != 0) {
-                throw std::runtime_error("Cannot replace " + database + ": " +
-                                         std::strerror(errno));
-            }
-        },
-        [&] { std::remove(rebuilt.c_str()); });
 }
 
 bool AnonymisationRun::WorkOnPatient(const std::string& name, const std::string& id) {
@@ -385,8 +331,7 @@ bool AnonymisationRun::WorkOnPatient(const std::string& name, const std::string&
                 ErrorAboutCopy(std::string(messages::kUpdateFailed) + "\n" + state_.FailureText);
             } else if (outcome == PatientOutcome::SelectionFailed) {
                 report_.Outcome = "incomplete: the selection of a patient's tests failed";
-                ErrorAboutCopy(std::string(messages::kSelectionFailed) + "\n" +
-                               state_.FailureText);
+                ErrorAboutCopy(std::string(messages::kSelectionFailed) + "\n" + state_.FailureText);
             }
             return outcome == PatientOutcome::Done;
         },

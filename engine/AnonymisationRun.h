@@ -27,7 +27,7 @@ struct RunSettings {
     std::string MountTable = kSystemMountTable; // where network mounts are looked up
     std::function<DateTimeValue()> Clock = NowAsDateTime;
     std::function<void(RunPoint)> Checkpoint = {}; // empty outside tests
-    bool KeepIdentityKey = false; // for IdentityKey()
+    bool KeepIdentityKey = false;                  // for IdentityKey()
 };
 
 // The anonymisation run: copies the archive folder beside itself and anonymises the copy.
@@ -57,7 +57,6 @@ private:
     // False when the patient's outcome ends the run.
     bool WorkOnPatient(const std::string& name, const std::string& id);
     void ApplyBatchCommitRule();
-    void RebuildCopyDatabase(std::int32_t rowTotal);
     void WriteReport();
     void CloseScan();   // stage A
     void RestoreIdle(); // stage B

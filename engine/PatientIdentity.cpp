@@ -18,8 +18,7 @@ std::string MatchOf(const std::string& column, bool fixedLength) {
            (fixedLength ? std::string("0") : "COALESCE(OCTET_LENGTH(" + column + "),0)") + "=?";
 }
 
-void BindStoredValue(firebird::Query& update, int first, std::string_view value,
-                     bool fixedLength) {
+void BindStoredValue(firebird::Query& update, int first, std::string_view value, bool fixedLength) {
     update.SetParam(first, value);
     update.SetParam(first + 1, std::int64_t{value.empty() ? 1 : 0});
     update.SetParam(first + 2, fixedLength ? 0 : static_cast<std::int64_t>(value.size()));
@@ -100,8 +99,9 @@ PatientOutcome ReplacePatientIdentity(PatientRunState& state, const std::string&
             while (!selection.Eof()) {
                 {
                     const TimedSection timed(timings.FileRewrites);
-                    const FileSkip result = RewriteTestDataFile(
-                        selection, folders, state.GeneratedName, state.GeneratedId);
+                    const FileSkip result =
+                        RewriteTestDataFile(selection, folders, state.GeneratedName,
+                                            state.GeneratedId, state.RewrittenFiles);
                     if (result == FileSkip::None) {
                         ++state.FilesRewritten;
                     } else {

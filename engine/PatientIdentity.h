@@ -2,6 +2,8 @@
 
 #include "engine/TestDataFolders.h"
 
+#include <sys/types.h>
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -46,13 +48,14 @@ struct PatientRunState {
     // Generated names and IDs that the archive already holds: their numbers are skipped.
     std::unordered_set<std::string> TakenIdentities;
     std::string FailureText; // the database's own text when an outcome is a failure
-    bool KeepKey = false; // the key is kept only when asked for: it holds every original value
+    bool KeepKey = false;    // the key is kept only when asked for: it holds every original value
     std::vector<IdentityKeyEntry> Key;
     long Patients = 0;
     std::int32_t FirstNumber = 0; // of the generated identities, when Patients > 0
     std::int32_t LastNumber = 0;
     long FilesRewritten = 0;
-    std::array<long, 6> FilesSkipped{}; // indexed by FileSkip
+    std::unordered_set<ino_t> RewrittenFiles; // inode numbers in the copy
+    std::array<long, 6> FilesSkipped{};       // indexed by FileSkip
 };
 
 // The update of a patient's rows and the selection of its tests, prepared once per run.

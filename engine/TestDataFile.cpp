@@ -82,7 +82,8 @@ FileSkip RewritePatientBlock(int file, const std::string& path, const std::strin
 }
 
 FileSkip RewriteTestDataFile(const firebird::Query& row, TestDataFolders& folders,
-                             const std::string& generatedName, const std::string& generatedId) {
+                             const std::string& generatedName, const std::string& generatedId,
+                             std::unordered_set<ino_t>& rewritten) {
     const std::optional<TestDataLocation> location =
         LocationOfTestType(row.FieldByName("TestType").AsString(),
                            [&] { return row.FieldByName("TestTypeSub").AsInteger(); });
@@ -97,6 +98,10 @@ FileSkip RewriteTestDataFile(const firebird::Query& row, TestDataFolders& folder
     }
     const FileSkip result =
         RewritePatientBlock(found.File.get(), found.Path, generatedName, generatedId);
+    struct stat info {};
+    if (result == FileSkip::None && fstat(found.File.get(), &info) == 0) {
+        rewritten.insert(info.st_ino);
+    }
     if (found.File.Close() != 0) {
         Fail("Cannot close", found.Path);
     }

@@ -2,10 +2,13 @@
 
 #include "engine/TestDataFolders.h"
 
+#include <sys/types.h>
+
 #include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <unordered_set>
 
 namespace kestrin {
 
@@ -54,8 +57,10 @@ std::string ReplaceExtension(const std::string& storedName, const std::string& e
 FileSkip RewritePatientBlock(int file, const std::string& path, const std::string& generatedName,
                              const std::string& generatedId);
 
-// One selected test row: finds its file in the copy and rewrites it, or says why not.
+// One selected test row: finds its file in the copy and rewrites it, or says why not. The file's
+// inode number is handed to rewritten when its block was written.
 FileSkip RewriteTestDataFile(const firebird::Query& row, TestDataFolders& folders,
-                             const std::string& generatedName, const std::string& generatedId);
+                             const std::string& generatedName, const std::string& generatedId,
+                             std::unordered_set<ino_t>& rewritten);
 
 } // namespace kestrin

@@ -119,8 +119,8 @@ struct TestDataFolders::Folder {
 
 TestDataFolders::TestDataFolders(std::string copyFolder)
     : copyFolder_(std::move(copyFolder)), root_(std::make_unique<Folder>()) {
-    root_->Fd = UniqueFd(
-        open(copyFolder_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    root_->Fd =
+        UniqueFd(open(copyFolder_.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     root_->Path = copyFolder_;
     if (!root_->Fd) {
         throw EInOutError("Cannot open the copy folder " + copyFolder_ + ": " +
@@ -151,8 +151,8 @@ TestDataFolders::Folder* TestDataFolders::Child(Folder& parent, const std::strin
     if (!S_ISDIR(info.st_mode)) {
         return nullptr;
     }
-    UniqueFd fd(openat(parent.Fd.get(), name->c_str(),
-                       O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    UniqueFd fd(
+        openat(parent.Fd.get(), name->c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (!fd) {
         throw EInOutError("Cannot open the folder " + parent.Path + *name + ": " +
                           std::strerror(errno));
@@ -191,11 +191,10 @@ TestDataFolders::Found TestDataFolders::Open(const std::string& subFolder,
         found.Skip = FileSkip::LinkOnTheWay;
         return found;
     }
-    found.File = UniqueFd(openat(folder->Fd.get(), name->c_str(),
-                                 O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    found.File = UniqueFd(
+        openat(folder->Fd.get(), name->c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
     if (!found.File) {
-        throw EInOutError("Cannot open test data file " + found.Path + ": " +
-                          std::strerror(errno));
+        throw EInOutError("Cannot open test data file " + found.Path + ": " + std::strerror(errno));
     }
     found.Skip = FileSkip::None;
     return found;

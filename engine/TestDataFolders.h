@@ -24,7 +24,7 @@ public:
     TestDataFolders& operator=(const TestDataFolders&) = delete;
 
     struct Found {
-        UniqueFd File;   // open for reading and writing when Skip is None
+        UniqueFd File; // open for reading and writing when Skip is None
         FileSkip Skip = FileSkip::None;
         std::string Path; // for messages
     };

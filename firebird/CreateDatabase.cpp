@@ -36,8 +36,8 @@ void CreateDatabase(const std::string& libraryName, const std::string& path,
     AppendText(block, isc_dpb_utf8_filename, "");
     ISC_STATUS_ARRAY status{};
     isc_db_handle database = 0;
-    library.create_database(status, 0, path.c_str(), &database,
-                            static_cast<short>(block.size()), block.data(), 0);
+    library.create_database(status, 0, path.c_str(), &database, static_cast<short>(block.size()),
+                            block.data(), 0);
     library.Check(status);
     library.detach_database(status, &database);
     library.Check(status);

@@ -37,13 +37,6 @@ std::string ParameterBlock(const std::vector<std::string>& lines) {
             AppendItem(block, isc_dpb_lc_ctype, value);
         } else if (name == "isc_dpb_force_write") {
             AppendItem(block, isc_dpb_force_write, std::string(1, value == "1" ? 1 : 0));
-        } else if (name == "isc_dpb_num_buffers") {
-            const int pages = std::stoi(value);
-            std::string bytes;
-            for (int shift = 0; shift < 32; shift += 8) {
-                bytes.push_back(static_cast<char>((pages >> shift) & 0xFF));
-            }
-            AppendItem(block, isc_dpb_num_buffers, bytes);
         } else if (name == "isc_dpb_sql_role_name") {
             AppendItem(block, isc_dpb_sql_role_name, value);
         } else {
@@ -124,8 +117,8 @@ bool Database::ForcedWrites() const {
     if (answer[0] != isc_info_forced_writes) {
         throw EDatabaseError("The database did not tell its write mode");
     }
-    const int length = static_cast<unsigned char>(answer[1]) |
-                       (static_cast<unsigned char>(answer[2]) << 8);
+    const int length =
+        static_cast<unsigned char>(answer[1]) | (static_cast<unsigned char>(answer[2]) << 8);
     int value = 0;
     for (int i = length - 1; i >= 0; --i) {
         value = (value << 8) | static_cast<unsigned char>(answer[3 + i]);

@@ -40,7 +40,7 @@ void EnsurePrivateLockFolder() {
 bool IsValidUtf8(const std::string& text) {
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const int extra = lead < 0x80 ? 0
+        const int extra = lead < 0x80                      ? 0
                           : (lead >= 0xC2 && lead <= 0xDF) ? 1
                           : (lead >= 0xE0 && lead <= 0xEF) ? 2
                           : (lead >= 0xF0 && lead <= 0xF4) ? 3

@@ -3,115 +3,13 @@
 #include "firebird/ClientLibrary.h"
 #include "firebird/Database.h"
 #include "firebird/DatabaseError.h"
+#include "firebird/QueryStatement.h"
 #include "firebird/Transaction.h"
-#include "support/DateTimeFormat.h"
-#include "support/DateTimeSettings.h"
-#include "support/Text1252.h"
 
-#include <algorithm>
-#include <charconv>
-#include <cstring>
-#include <unordered_map>
-#include <vector>
+#include <string_view>
 
 namespace kestrin::firebird {
 namespace {
-
-// A descriptor area with room for its variables, each with its own buffer and null flag.
-class DescriptorArea {
-public:
-    explicit DescriptorArea(short count = 1) { Resize(count); }
-
-    XSQLDA* get() { return reinterpret_cast<XSQLDA*>(area_.data()); }
-    const XSQLDA* get() const { return reinterpret_cast<const XSQLDA*>(area_.data()); }
-    int Count() const { return get()->sqld; }
-    XSQLVAR& Var(int index) { return get()->sqlvar[index]; }
-    const XSQLVAR& Var(int index) const { return get()->sqlvar[index]; }
-
-    void Resize(short count) {
-        area_.assign(XSQLDA_LENGTH(std::max<short>(count, 1)), 0);
-        get()->version = SQLDA_VERSION1;
-        get()->sqln = std::max<short>(count, 1);
-    }
-
-    // Points every variable at a buffer fitting its described type.
-    void AllocateBuffers() {
-        buffers_.assign(static_cast<std::size_t>(Count()), {});
-        nulls_.assign(static_cast<std::size_t>(Count()), 0);
-        for (int i = 0; i < Count(); ++i) {
-            XSQLVAR& var = Var(i);
-            const int type = var.sqltype & ~1;
-            std::size_t size = var.sqllen;
-            if (type == SQL_VARYING) {
-                size += sizeof(short);
-            }
-            buffers_[i].assign(std::max<std::size_t>(size, 8), 0);
-            var.sqldata = buffers_[i].data();
-            var.sqlind = &nulls_[i];
-        }
-    }
-
-    // Replaces a parameter's buffer with one holding these bytes of this type.
-    void SetValue(int index, short type, short length, const void* bytes, std::size_t size) {
-        XSQLVAR& var = Var(index);
-        buffers_[index].assign(std::max<std::size_t>(size, 1), 0);
-        std::memcpy(buffers_[index].data(), bytes, size);
-        var.sqltype = static_cast<short>(type | 1);
-        var.sqlscale = 0;
-        var.sqlsubtype = 0;
-        var.sqllen = length;
-        var.sqldata = buffers_[index].data();
-        nulls_[index] = 0;
-    }
-
-    void SetNull(int index) {
-        Var(index).sqltype = static_cast<short>(Var(index).sqltype | 1);
-        nulls_[index] = -1;
-    }
-
-private:
-    std::vector<char> area_;
-    std::vector<std::vector<char>> buffers_;
-    std::vector<short> nulls_;
-};
-
-std::string ScaledInteger(std::int64_t value, int scale) {
-    std::string digits =
-        std::to_string(value < 0 ? -(value + 1) + 1ULL : static_cast<std::uint64_t>(value));
-    if (scale < 0) {
-        const std::size_t places = static_cast<std::size_t>(-scale);
-        if (digits.size() <= places) {
-            digits.insert(0, places - digits.size() + 1, '0');
-        }
-        digits.insert(digits.size() - places, ".");
-    } else {
-        digits.append(static_cast<std::size_t>(scale), '0');
-    }
-    return value < 0 ? "-" + digits : digits;
-}
-
-std::int64_t IntegerOf(const XSQLVAR& var) {
-    const int type = var.sqltype & ~1;
-    std::int64_t value = 0;
-    switch (type) {
-    case SQL_SHORT: {
-        short v;
-        std::memcpy(&v, var.sqldata, sizeof v);
-        value = v;
-        break;
-    }
-    case SQL_LONG: {
-        ISC_LONG v;
-        std::memcpy(&v, var.sqldata, sizeof v);
-        value = v;
-        break;
-    }
-    default:
-        std::memcpy(&value, var.sqldata, sizeof value);
-        break;
-    }
-    return value;
-}
 
 // Column names are ASCII identifiers; the process locale must not change how they compare.
 std::string AsciiUpper(std::string_view text) {
@@ -124,18 +22,7 @@ std::string AsciiUpper(std::string_view text) {
     return out;
 }
 
-// Days from 17 November 1858 (Firebird) to 30 December 1899 (our date-time scale).
-constexpr double kFirebirdDayZero = 15018.0;
-
 } // namespace
-
-struct Query::Statement {
-    isc_stmt_handle handle = 0;
-    long type = 0;
-    DescriptorArea out;
-    DescriptorArea in;
-    std::unordered_map<std::string, int> columns; // upper-case name to index, first wins
-};
 
 Query::Query(Database& database, Transaction& transaction)
     : database_(database), transaction_(transaction) {
@@ -328,98 +215,6 @@ void Query::SetParamNull(int index) {
         throw EDatabaseError("Parameter " + std::to_string(index) + " out of range");
     }
     statement_->in.SetNull(index);
-}
-
-bool Field::IsFixedLengthText() const {
-    return (query_.StatementFor(index_).out.Var(index_).sqltype & ~1) == SQL_TEXT;
-}
-
-bool Field::IsNull() const {
-    const XSQLVAR& var = query_.StatementFor(index_).out.Var(index_);
-    return (var.sqltype & 1) != 0 && *var.sqlind < 0;
-}
-
-std::string Field::Name() const {
-    const XSQLVAR& var = query_.StatementFor(index_).out.Var(index_);
-    return std::string(var.aliasname, static_cast<std::size_t>(var.aliasname_length));
-}
-
-std::string Field::AsString() const {
-    const XSQLVAR& var = query_.StatementFor(index_).out.Var(index_);
-    if (query_.eof_ || IsNull()) {
-        return {};
-    }
-    switch (var.sqltype & ~1) {
-    case SQL_TEXT: {
-        // A CHAR value's trailing blanks are padding, not data.
-        std::size_t length = static_cast<std::size_t>(var.sqllen);
-        while (length > 0 && var.sqldata[length - 1] == ' ') {
-            --length;
-        }
-        return std::string(var.sqldata, length);
-    }
-    case SQL_VARYING: {
-        unsigned short length;
-        std::memcpy(&length, var.sqldata, sizeof length);
-        return std::string(var.sqldata + sizeof length, length);
-    }
-    case SQL_SHORT:
-    case SQL_LONG:
-    case SQL_INT64:
-        return ScaledInteger(IntegerOf(var), var.sqlscale);
-    case SQL_FLOAT: {
-        float v;
-        std::memcpy(&v, var.sqldata, sizeof v);
-        return std::to_string(v);
-    }
-    case SQL_DOUBLE:
-    case SQL_D_FLOAT: {
-        double v;
-        std::memcpy(&v, var.sqldata, sizeof v);
-        return std::to_string(v);
-    }
-    case SQL_TIMESTAMP: {
-        ISC_TIMESTAMP v;
-        std::memcpy(&v, var.sqldata, sizeof v);
-        const double value =
-            v.timestamp_date - kFirebirdDayZero + v.timestamp_time / (86400.0 * 10000.0);
-        const FormatSettings& settings = ProcessFormatSettings();
-        return ToCodePage1252(
-            FormatDateTime(settings.ShortDateFormat + u" " + settings.LongTimeFormat, value));
-    }
-    default:
-        throw EDatabaseError("Field \"" + Name() + "\" has a type that cannot be read as text");
-    }
-}
-
-int Field::AsInteger() const {
-    const XSQLVAR& var = query_.StatementFor(index_).out.Var(index_);
-    if (query_.eof_ || IsNull()) {
-        return 0;
-    }
-    const int type = var.sqltype & ~1;
-    if ((type == SQL_SHORT || type == SQL_LONG || type == SQL_INT64) && var.sqlscale == 0) {
-        const std::int64_t value = IntegerOf(var);
-        if (value < INT32_MIN || value > INT32_MAX) {
-            throw EDatabaseError("Field \"" + Name() + "\" value out of integer range");
-        }
-        return static_cast<int>(value);
-    }
-    const std::string text = AsString();
-    std::size_t first = text.find_first_not_of(' ');
-    std::size_t last = text.find_last_not_of(' ');
-    int value = 0;
-    if (first != std::string::npos) {
-        if (text[first] == '+') {
-            ++first;
-        }
-        const auto [end, error] =
-            std::from_chars(text.data() + first, text.data() + last + 1, value);
-        if (error == std::errc() && end == text.data() + last + 1) {
-            return value;
-        }
-    }
-    throw EDatabaseError("'" + text + "' is not a valid integer value");
 }
 
 } // namespace kestrin::firebird

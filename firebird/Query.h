@@ -1,5 +1,7 @@
 #pragma once
 
+#include "firebird/Field.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -10,23 +12,6 @@ namespace kestrin::firebird {
 
 class Database;
 class Transaction;
-class Query;
-
-// One output column of the current row.
-class Field {
-public:
-    std::string AsString() const; // the bytes as stored, CHAR padding dropped; null reads empty
-    int AsInteger() const;        // null reads as 0; text that is no integer is an error
-    bool IsNull() const;
-    bool IsFixedLengthText() const; // CHAR, whose trailing blanks AsString drops
-    std::string Name() const;
-
-private:
-    friend class Query;
-    Field(const Query& query, int index) : query_(query), index_(index) {}
-    const Query& query_;
-    int index_;
-};
 
 // A statement in one transaction, in the connection's SQL dialect.
 class Query {

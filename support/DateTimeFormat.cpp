@@ -1,6 +1,7 @@
 #include "support/DateTimeFormat.h"
 
 #include "support/DateTimeSettings.h"
+#include "support/Text1252.h"
 
 #include <chrono>
 #include <cmath>
@@ -163,6 +164,12 @@ std::u16string FormatDateTime(std::u16string_view format, DateTimeValue value) {
         lastLetter = letter;
     }
     return out;
+}
+
+std::string DisplayDateTime(DateTimeValue value) {
+    const FormatSettings& settings = ProcessFormatSettings();
+    return ToCodePage1252(
+        FormatDateTime(settings.ShortDateFormat + u" " + settings.LongTimeFormat, value));
 }
 
 } // namespace kestrin

@@ -20,4 +20,7 @@ DateTimeValue NowAsDateTime();
 // Writes the value by the format text, reading the process-wide settings as they stand.
 std::u16string FormatDateTime(std::u16string_view format, DateTimeValue value);
 
+// The value as the process-wide short date and long time formats show it, in Windows-1252.
+std::string DisplayDateTime(DateTimeValue value);
+
 } // namespace kestrin

@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
-#include <functional>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -36,8 +36,8 @@ void CreateFolderPath(const std::string& folder) {
 
 struct TreeCopy {
     std::vector<CopyFailure> Failures;
-    bool CloneWorks = true; // until the file system says it cannot share blocks
-    std::string Root;       // the real path of the source folder
+    bool CloneWorks = true;          // until the file system says it cannot share blocks
+    std::string Root;                // the real path of the source folder
     std::vector<std::string> OnPath; // real paths of the folders being copied, outermost first
     std::function<void()> AfterEachFile;
 };
@@ -46,7 +46,6 @@ bool Inside(const std::string& path, const std::string& folder) {
     return path == folder || (path.size() > folder.size() && path.starts_with(folder) &&
                               (folder.ends_with('/') || path[folder.size()] == '/'));
 }
-
 
 // Fills the target from the source, the fastest way the kernel offers; false with errno set.
 bool CopyContent(int from, int to, off_t size, TreeCopy& copy) {
@@ -177,8 +176,8 @@ void CopyTree(const std::string& source, const std::string& destination, TreeCop
         const std::string from = source + name;
         struct stat info {};
         const bool known = entry->d_type != DT_UNKNOWN || lstat(from.c_str(), &info) == 0;
-        const bool link = entry->d_type == DT_LNK || (known && entry->d_type == DT_UNKNOWN &&
-                                                       S_ISLNK(info.st_mode));
+        const bool link = entry->d_type == DT_LNK ||
+                          (known && entry->d_type == DT_UNKNOWN && S_ISLNK(info.st_mode));
         const bool folder = entry->d_type == DT_DIR ||
                             (known && entry->d_type == DT_UNKNOWN && S_ISDIR(info.st_mode));
         if (link) {

@@ -118,81 +118,90 @@ private:
 
 // Where the clinic software keeps the row's file: the same rule the anonymiser looks it up by.
 void PlaceFile(SampleRow& row) {
-    const auto location = LocationOfTestType(row.TestType, [&] { return row.TestTypeSub.value_or(0); });
-    row.FilePath = location->SubFolder + "/" + ToPosix(ReplaceExtension(row.StoredName, location->Extension));
+    const auto location =
+        LocationOfTestType(row.TestType, [&] { return row.TestTypeSub.value_or(0); });
+    row.FilePath =
+        location->SubFolder + "/" + ToPosix(ReplaceExtension(row.StoredName, location->Extension));
 }
 
-// The hard cases of real archives, each in a row of its own or a patient of its own.
-void AddAwkwardRows(RowMaker& maker, std::vector<SampleRow>& rows) {
-    auto add = [&](std::optional<std::string> name, std::optional<std::string> id) -> SampleRow& {
-        rows.push_back(maker.Test(name, id));
-        return rows.back();
+// One hard case of real archives; what a row leaves empty is as for any other test.
+struct AwkwardRow {
+    std::optional<std::string> Name;
+    std::optional<std::string> Id;
+    std::optional<std::optional<std::string>> PendingDelete = {};
+    std::string TestType = {};
+    std::optional<std::optional<int>> TestTypeSub = {};
+    std::string StoredName = {};
+    std::optional<int> FileSize = {}; // -1: no file
+};
+
+const std::optional<std::string> kNull;
+const std::optional<std::optional<std::string>> kNullFlag = std::optional<std::string>();
+
+// Each in a row of its own or a patient of its own.
+const std::vector<AwkwardRow>& AwkwardRows() {
+    static const std::vector<AwkwardRow> rows = {
+        {"O'Neil Siobhan", "AW-QUOTE"},
+        {"x'' ' OR 1=1 --", "AW-TWOQUOTES"},
+        {"D\x92"
+         "Arcy Eamon",
+         "AW-CP1252"},
+        {"Beaul\xE9 Ren\xE9", "AW-ACCENT"},
+        {"   Leading Blanks", "AW-LEAD"},
+        {"Trailing Blanks   ", "AW-TRAIL"},
+        {"Tab\tName", "AW-TAB"},
+        {kNull, "AW-NULLNAME"},
+        {"Null Id Patient", kNull},
+        {"", ""},
+        {kNull, kNull},
+        {"Same Name", "AW-SAME-1"},
+        {"Same Name", "AW-SAME-2"},
+        {"same name", "AW-SAME-1"},
+        // One patient with a deleted test among live ones, one whose tests are all deleted.
+        {"Partly Deleted", "AW-PARTDEL"},
+        {"Partly Deleted", "AW-PARTDEL", std::optional<std::string>("T")},
+        {"All Deleted", "AW-ALLDEL", std::optional<std::string>("T")},
+        {"All Deleted", "AW-ALLDEL", std::optional<std::string>("T")},
+        {"Null Flag", "AW-NULLFLAG", kNullFlag},
+        {"Type Lower", "AW-TYPES", {}, "dp"},
+        {"Type Lower", "AW-TYPES", {}, "DP "},
+        {"Type Lower", "AW-TYPES", {}, "XYZ"},
+        {"Dp Kinds", "AW-DP", {}, "DP", std::optional<int>(2)},
+        {"Dp Kinds", "AW-DP", {}, "DP", std::optional<int>()},
+        {"Short File", "AW-SIZE", {}, "", {}, "", 2047},
+        {"Short File", "AW-SIZE", {}, "", {}, "", 2048},
+        {"Missing File", "AW-MISSING", {}, "", {}, "gone.dta", -1},
+        {"Stored Names", "AW-NAMES", {}, "TEQ", {}, "noextension"},
+        {"Stored Names", "AW-NAMES", {}, "TEQ", {}, "two.dots.dta"},
+        {"Stored Names", "AW-NAMES", {}, "TEQ", {}, "already.VekTE"},
+        {"Stored Names", "AW-NAMES", {}, "TEQ", {}, "2014\\nested.dta"},
+        {"Folder Case", "AW-CASE", {}, "ABR", {}, "CaseFolder.dta"},
+        // Names that would reach outside the test data sub-folder of the copy.
+        {"Escape Attempt", "AW-ESCAPE", {}, "TEQ", {}, "..\\DPGfiles\\escape.dta"},
+        {"Escape Attempt", "AW-ESCAPE", {}, "TEQ", {}, "C:\\Kestrin\\drive.dta"},
     };
-    add("O'Neil Siobhan", "AW-QUOTE");
-    add("x'' ' OR 1=1 --", "AW-TWOQUOTES");
-    add(std::string("D\x92"
-                    "Arcy Eamon"),
-        "AW-CP1252");
-    add(std::string("Beaul\xE9 Ren\xE9"), "AW-ACCENT");
-    add("   Leading Blanks", "AW-LEAD");
-    add("Trailing Blanks   ", "AW-TRAIL");
-    add("Tab\tName", "AW-TAB");
-    add(std::nullopt, "AW-NULLNAME");
-    add("Null Id Patient", std::nullopt);
-    add("", "");
-    add(std::nullopt, std::nullopt);
-    add("Same Name", "AW-SAME-1");
-    add("Same Name", "AW-SAME-2");
-    add("same name", "AW-SAME-1");
-    // One patient with a deleted test among live ones, one whose tests are all deleted.
-    add("Partly Deleted", "AW-PARTDEL");
-    add("Partly Deleted", "AW-PARTDEL").PendingDelete = "T";
-    add("All Deleted", "AW-ALLDEL").PendingDelete = "T";
-    add("All Deleted", "AW-ALLDEL").PendingDelete = "T";
-    add("Null Flag", "AW-NULLFLAG").PendingDelete = std::nullopt;
+    return rows;
+}
 
-    SampleRow& lower = add("Type Lower", "AW-TYPES");
-    lower.TestType = "dp";
-    SampleRow& blank = add("Type Lower", "AW-TYPES");
-    blank.TestType = "DP ";
-    SampleRow& other = add("Type Lower", "AW-TYPES");
-    other.TestType = "XYZ";
-    SampleRow& dpz = add("Dp Kinds", "AW-DP");
-    dpz.TestType = "DP";
-    dpz.TestTypeSub = 2;
-    SampleRow& dpNull = add("Dp Kinds", "AW-DP");
-    dpNull.TestType = "DP";
-    dpNull.TestTypeSub = std::nullopt;
-
-    add("Short File", "AW-SIZE").FileSize = 2047;
-    add("Short File", "AW-SIZE").FileSize = 2048;
-    SampleRow& missing = add("Missing File", "AW-MISSING");
-    missing.StoredName = "gone.dta";
-    missing.FileSize = -1;
-
-    SampleRow& plain = add("Stored Names", "AW-NAMES");
-    plain.TestType = "TEQ";
-    plain.StoredName = "noextension";
-    SampleRow& dots = add("Stored Names", "AW-NAMES");
-    dots.TestType = "TEQ";
-    dots.StoredName = "two.dots.dta";
-    SampleRow& already = add("Stored Names", "AW-NAMES");
-    already.TestType = "TEQ";
-    already.StoredName = "already.VekTE";
-    SampleRow& nested = add("Stored Names", "AW-NAMES");
-    nested.TestType = "TEQ";
-    nested.StoredName = "2014\\nested.dta";
-    SampleRow& folderCase = add("Folder Case", "AW-CASE");
-    folderCase.TestType = "ABR";
-    folderCase.StoredName = "CaseFolder.dta";
-
-    // Names that would reach outside the test data sub-folder of the copy.
-    SampleRow& escape = add("Escape Attempt", "AW-ESCAPE");
-    escape.TestType = "TEQ";
-    escape.StoredName = "..\\DPGfiles\\escape.dta";
-    SampleRow& drive = add("Escape Attempt", "AW-ESCAPE");
-    drive.TestType = "TEQ";
-    drive.StoredName = "C:\\Kestrin\\drive.dta";
+void AddAwkwardRows(RowMaker& maker, std::vector<SampleRow>& rows) {
+    for (const AwkwardRow& awkward : AwkwardRows()) {
+        SampleRow& row = rows.emplace_back(maker.Test(awkward.Name, awkward.Id));
+        if (awkward.PendingDelete) {
+            row.PendingDelete = *awkward.PendingDelete;
+        }
+        if (!awkward.TestType.empty()) {
+            row.TestType = awkward.TestType;
+        }
+        if (awkward.TestTypeSub) {
+            row.TestTypeSub = *awkward.TestTypeSub;
+        }
+        if (!awkward.StoredName.empty()) {
+            row.StoredName = awkward.StoredName;
+        }
+        if (awkward.FileSize) {
+            row.FileSize = *awkward.FileSize;
+        }
+    }
 }
 
 void CreateSchema(firebird::Database& database) {

@@ -41,8 +41,7 @@ TMainForm::TMainForm(RunSettings settings, QWidget* parent)
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
       FApplicationDir(QString::fromStdString(settings.ProgramFolder)),
-      FMountTable(settings.MountTable),
-      run_(*this, std::move(settings)) {
+      FMountTable(settings.MountTable), run_(*this, std::move(settings)) {
     setObjectName("MainForm");
     setWindowTitle(kWindowCaption);
     setFixedSize(537, 413);
@@ -58,10 +57,10 @@ TMainForm::TMainForm(RunSettings settings, QWidget* parent)
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     Label1->setWordWrap(true);
 
-    DriveComboBoxEx1 =
-        Place(new TDriveComboBoxEx(FMountTable, AdvSmoothPanel1), "DriveComboBoxEx1", 24, 56, 377, 22);
-    DirectoryListBoxEx1 =
-        Place(new TDirectoryListBoxEx(FMountTable, AdvSmoothPanel1), "DirectoryListBoxEx1", 24, 84, 377, 197);
+    DriveComboBoxEx1 = Place(new TDriveComboBoxEx(FMountTable, AdvSmoothPanel1), "DriveComboBoxEx1",
+                             24, 56, 377, 22);
+    DirectoryListBoxEx1 = Place(new TDirectoryListBoxEx(FMountTable, AdvSmoothPanel1),
+                                "DirectoryListBoxEx1", 24, 84, 377, 197);
     DriveComboBoxEx1->SetDirList(DirectoryListBoxEx1);
 
     AdvGlowButton1 = Place(new TAdvGlowButton(AdvSmoothPanel1), "AdvGlowButton1", 80, 294, 150, 41);

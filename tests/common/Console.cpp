@@ -15,9 +15,9 @@ int ProgramRun::ExitCode() const {
 }
 
 ProgramRun RunProgram(const ProgramOptions& options, const std::string& scratch) {
-    const std::string program =
-        options.Program.empty() ? std::string(KESTRIN_APP_DIR) + "kestrin-anonymise-cli"
-                                : options.Program;
+    const std::string program = options.Program.empty()
+                                    ? std::string(KESTRIN_APP_DIR) + "kestrin-anonymise-cli"
+                                    : options.Program;
     const std::string out = scratch + "stdout", err = scratch + "stderr";
     std::vector<std::string> arguments = {program};
     arguments.insert(arguments.end(), options.Arguments.begin(), options.Arguments.end());

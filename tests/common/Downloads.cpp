@@ -4,6 +4,7 @@
 #include "firebird/Database.h"
 #include "firebird/Query.h"
 #include "firebird/Transaction.h"
+#include "support/DateTimeFormat.h"
 #include "tests/common/Archive.h"
 
 namespace kestrin::testing {
@@ -12,7 +13,8 @@ namespace {
 void Connect(firebird::Database& database, const std::string& path) {
     database.DBName = path;
     database.LibraryName = ClientLibrary();
-    database.DBParams = {"isc_dpb_user_name=Wexlan", "isc_dpb_password=Gravlex"};
+    database.DBParams = {std::string("isc_dpb_user_name=") + kArchiveUser,
+                         std::string("isc_dpb_password=") + kArchivePassword};
     database.Open();
 }
 
@@ -31,7 +33,10 @@ std::map<int, DownloadRow> ReadDownloads(const std::string& databasePath) {
         DownloadRow row;
         for (int i = 0; i < query.FieldCount(); ++i) {
             const firebird::Field field = query.Fields(i);
-            row[field.Name()] = field.IsNull() ? std::nullopt : std::optional(field.AsString());
+            row[field.Name()] = field.IsNull() ? std::nullopt
+                                : field.IsDateTime()
+                                    ? std::optional(DisplayDateTime(field.AsDateTime()))
+                                    : std::optional(field.AsString());
         }
         rows[query.FieldByName("DOWNLOADID").AsInteger()] = row;
         query.Next();
@@ -54,7 +59,9 @@ std::vector<std::vector<std::string>> QueryRows(const std::string& databasePath,
     for (; !query.Eof(); query.Next()) {
         std::vector<std::string>& row = rows.emplace_back();
         for (int i = 0; i < query.FieldCount(); ++i) {
-            row.push_back(query.Fields(i).AsString());
+            const firebird::Field field = query.Fields(i);
+            row.push_back(field.IsDateTime() ? DisplayDateTime(field.AsDateTime())
+                                             : field.AsString());
         }
     }
     read.Commit();
@@ -79,7 +86,7 @@ void ExecuteStatements(const std::string& databasePath,
 
 void CreateArchiveDatabase(const std::string& databasePath,
                            const std::vector<std::string>& statements) {
-    firebird::CreateDatabase(ClientLibrary(), databasePath, "Wexlan", "Gravlex");
+    firebird::CreateDatabase(ClientLibrary(), databasePath, kArchiveUser, kArchivePassword);
     ExecuteStatements(databasePath, statements);
 }
 

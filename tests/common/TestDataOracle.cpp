@@ -103,7 +103,7 @@ std::optional<std::string> TestDataFileOf(const DownloadRow& row, const std::str
     }
     struct stat info {};
     return lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) ? std::optional(path)
-                                                                     : std::nullopt;
+                                                                    : std::nullopt;
 }
 
 std::optional<BlockIdentity> ReadBlockIdentity(const std::string& path) {
@@ -123,8 +123,8 @@ std::string ExpectedRewrite(std::string bytes, const std::string& name, const st
         return bytes;
     }
     char* block = bytes.data() + sample::kBlockOffset;
-    for (const sample::BlockField f : {sample::kName, sample::kForename, sample::kId,
-                                       sample::kCleared, sample::kMothersName}) {
+    for (const sample::BlockField f :
+         {sample::kName, sample::kForename, sample::kId, sample::kCleared, sample::kMothersName}) {
         std::memset(block + f.Offset, 0, static_cast<std::size_t>(f.Length));
     }
     std::memcpy(block + sample::kName.Offset, name.data(), name.size());

@@ -25,8 +25,8 @@ TEST_F(BatchAndProgressTest, UpdatesAreCommittedEveryThousandIdentities) {
         testing::RecordingHost host(folder / "Clinic");
         std::vector<int> committedAtPause;
         host.OnPause = [&] {
-            committedAtPause.push_back(
-                CommittedIdentities(folder / "Clinic_Anonymous_20141008_153012_incomplete/LogData.FB"));
+            committedAtPause.push_back(CommittedIdentities(
+                folder / "Clinic_Anonymous_20141008_153012_incomplete/LogData.FB"));
         };
         AnonymisationRun run(host, Settings());
         run.Execute();

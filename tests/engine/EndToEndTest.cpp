@@ -1,6 +1,6 @@
 #include "engine/Messages.h"
-#include "tests/common/TestDataOracle.h"
 #include "tests/common/Downloads.h"
+#include "tests/common/TestDataOracle.h"
 #include "tests/engine/RunFixture.h"
 
 #include <filesystem>
@@ -209,8 +209,7 @@ TEST_F(EndToEndTest, AFailedRebuildEscapesAndLeavesAnUnfinishedCopy) {
         EXPECT_TRUE(Text(row, "PATIENTNAME").starts_with("Patient")) << key;
     }
     EXPECT_FALSE(fs::exists(work + "LogData.rebuilt.FB.fbk"));
-    const std::string report =
-        ReadBytes(folder_ / "Clinic_Anonymous_20141008_153012.report.txt");
+    const std::string report = ReadBytes(folder_ / "Clinic_Anonymous_20141008_153012.report.txt");
     EXPECT_NE(report.find("Outcome: incomplete"), std::string::npos) << report;
 }
 

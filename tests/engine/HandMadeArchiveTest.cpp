@@ -50,10 +50,12 @@ protected:
              "CREATE TABLE CONTACTS (CONTACT_NAME VARCHAR(40))",
              "INSERT INTO CONTACTS VALUES ('Byrne Sean')",
              Row(1, "Murphy Aoife", "K0001", "F", "TEQ", "murphy1.dta"),
-             Row(2, "Murphy Aoife", "K0001", "T", "ABR", "murphy2"), // no extension, CHAR
+             Row(2, "Murphy Aoife", "K0001", "T", "ABR", "murphy2"),  // no extension, CHAR
              Row(3, "Byrne Sean", "K0002", "T", "TEQ", "byrne1.dta"), // all rows marked
              Row(4, "Byrne Sean", "K0002", "D", "DPG", "byrne2.dta"),
-             Row(5, kMuller, "K0003", "F", "TEQ", "M\xFC" "ller.dta"),
+             Row(5, kMuller, "K0003", "F", "TEQ",
+                 "M\xFC"
+                 "ller.dta"),
              Row(6, "Patient100001", "ID100001", "F", "TEQ", "stored.dta"),
              Row(7, "Nolan Orla", "K0005", "F", "XYZ", "nolan.dta"),
              Row(8, "Quinn Liam", "K0006", "F", "TEQ", "quinn.dta")});
@@ -74,8 +76,8 @@ protected:
     static std::string Row(int key, const std::string& name, const std::string& id,
                            const std::string& pending, const std::string& type,
                            const std::string& file) {
-        return "INSERT INTO Downloads VALUES (" + std::to_string(key) + ", '" + name + "', '" +
-               id + "', 'Fore', 'Mother', 'Notes', '1970-01-02', '" + pending + "', '" + type +
+        return "INSERT INTO Downloads VALUES (" + std::to_string(key) + ", '" + name + "', '" + id +
+               "', 'Fore', 'Mother', 'Notes', '1970-01-02', '" + pending + "', '" + type +
                "', NULL, '" + file + "')";
     }
 

@@ -1,6 +1,6 @@
 #include "tests/common/Console.h"
-#include "tests/common/TestDataOracle.h"
 #include "tests/common/Downloads.h"
+#include "tests/common/TestDataOracle.h"
 #include "tests/engine/RunFixture.h"
 
 #include <fcntl.h>

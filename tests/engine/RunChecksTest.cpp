@@ -86,8 +86,8 @@ TEST_F(RunChecksTest, EveryCheckEndsWithItsMessageAndTheWindowIdle) {
              testing::MakeArchive(t.Archive(), 2);
              ASSERT_EQ(symlink("..", (t.Archive() + "DTAfiles/loop").c_str()), 0);
          },
-         std::string(messages::kCopyFailed) + "\n" + folder_ /
-             "Clinic/DTAfiles/loop: a link back into the archive folder",
+         std::string(messages::kCopyFailed) + "\n" +
+             folder_ / "Clinic/DTAfiles/loop: a link back into the archive folder",
          true, false},
         {"final name planted",
          [](RunChecksTest& t, RunSettings&) {
@@ -95,8 +95,8 @@ TEST_F(RunChecksTest, EveryCheckEndsWithItsMessageAndTheWindowIdle) {
              fs::create_directories(t.Copy());
              WriteBytes(t.Copy() + "LogData.FB", "planted");
          },
-         std::string(messages::kFinalNameTaken) + "\n" + ExcludeTrailingDelimiter(Copy()) +
-             "\n" + messages::kUnfinishedCopy + ExcludeTrailingDelimiter(Unfinished()),
+         std::string(messages::kFinalNameTaken) + "\n" + ExcludeTrailingDelimiter(Copy()) + "\n" +
+             messages::kUnfinishedCopy + ExcludeTrailingDelimiter(Unfinished()),
          true, true},
     };
     for (const Case& c : cases) {
@@ -130,8 +130,8 @@ TEST_F(RunChecksTest, EveryCheckEndsWithItsMessageAndTheWindowIdle) {
         EXPECT_TRUE(!fs::exists(Copy()) || planted) << "a copy took the final name";
         EXPECT_EQ(fs::exists(Unfinished()), c.unfinishedKept);
         if (c.unfinishedKept) {
-            EXPECT_TRUE(host_.Messages[0].Text.ends_with(
-                std::string(messages::kUnfinishedCopy) + ExcludeTrailingDelimiter(Unfinished())))
+            EXPECT_TRUE(host_.Messages[0].Text.ends_with(std::string(messages::kUnfinishedCopy) +
+                                                         ExcludeTrailingDelimiter(Unfinished())))
                 << host_.Messages[0].Text;
         }
         if (fs::exists(Archive())) {
@@ -146,10 +146,10 @@ TEST_F(RunChecksTest, CopyThatLostAFileIsNotAnonymised) {
     AnonymisationRun run(host_, Settings());
     run.Execute();
     ASSERT_EQ(host_.Messages.size(), 1u);
-    EXPECT_EQ(host_.Messages[0].Text,
-              std::string(messages::kCopyFailed) + "\n" + Archive() +
-                  "DTAfiles/lost.VekTE: No such file or directory\n" +
-                  messages::kUnfinishedCopyRemoved + ExcludeTrailingDelimiter(Unfinished()));
+    EXPECT_EQ(host_.Messages[0].Text, std::string(messages::kCopyFailed) + "\n" + Archive() +
+                                          "DTAfiles/lost.VekTE: No such file or directory\n" +
+                                          messages::kUnfinishedCopyRemoved +
+                                          ExcludeTrailingDelimiter(Unfinished()));
     // Nothing was anonymised, and the partial copy is gone.
     EXPECT_FALSE(fs::exists(Unfinished()));
     EXPECT_FALSE(fs::exists(Copy()));

@@ -39,7 +39,8 @@ TEST_F(UnfinishedCopyTest, AKillAtAnyPointLeavesOnlyAnUnfinishedFolder) {
         const testing::ProgramRun run = testing::RunProgram(
             {.Program = KESTRIN_STOP_AT_POINT, .Arguments = {archive, point}}, folder.Path());
         ASSERT_TRUE(WIFSIGNALED(run.Status) && WTERMSIG(run.Status) == SIGKILL)
-            << "status " << run.Status << "\n" << run.Errors;
+            << "status " << run.Status << "\n"
+            << run.Errors;
         EXPECT_EQ(testing::TreeFingerprint(archive), before);
         std::vector<std::string> names;
         for (const auto& entry : fs::directory_iterator(folder.Path())) {
@@ -81,14 +82,14 @@ TEST_F(UnfinishedCopyTest, AParentThatCannotBeWrittenIsNamedWithItsReason) {
     }
     testing::TempFolder scratch;
     fs::permissions(scratch.Path(), fs::perms::all);
-    const testing::ProgramRun run = testing::RunProgram(
-        {.Arguments = {ArchivePath()}, .AsOrdinaryUser = true}, scratch.Path());
+    const testing::ProgramRun run =
+        testing::RunProgram({.Arguments = {ArchivePath()}, .AsOrdinaryUser = true}, scratch.Path());
     if (run.ExitCode() == 127) {
         GTEST_SKIP() << "the program folder cannot be reached by an ordinary user here";
     }
     EXPECT_EQ(run.ExitCode(), 1) << run.Errors;
-    EXPECT_NE(run.Errors.find(std::string(messages::kCopyFolderNotCreated) + "\n" +
-                              folder_.Path() + "Clinic_Anonymous_"),
+    EXPECT_NE(run.Errors.find(std::string(messages::kCopyFolderNotCreated) + "\n" + folder_.Path() +
+                              "Clinic_Anonymous_"),
               std::string::npos)
         << run.Errors;
     EXPECT_NE(run.Errors.find("_incomplete: Permission denied"), std::string::npos) << run.Errors;

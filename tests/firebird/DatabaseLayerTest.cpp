@@ -16,7 +16,7 @@ using testing::TempFolder;
 class DatabaseLayerTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        CreateDatabase(testing::ClientLibrary(), path_, "Wexlan", "Gravlex");
+        CreateDatabase(testing::ClientLibrary(), path_, kArchiveUser, kArchivePassword);
         Connect(database_);
         Transaction setup(database_);
         Query query(database_, setup);
@@ -37,7 +37,8 @@ protected:
     void Connect(Database& database) {
         database.DBName = path_;
         database.LibraryName = testing::ClientLibrary();
-        database.DBParams = {"isc_dpb_user_name=Wexlan", "isc_dpb_password=Gravlex"};
+        database.DBParams = {std::string("isc_dpb_user_name=") + kArchiveUser,
+                             std::string("isc_dpb_password=") + kArchivePassword};
         database.Open();
     }
 
@@ -180,7 +181,8 @@ TEST(DatabaseConnection, FailuresCarryFirebirdsOwnText) {
         Database database;
         database.DBName = c.file;
         database.LibraryName = c.library;
-        database.DBParams = {"isc_dpb_user_name=Wexlan", "isc_dpb_password=Gravlex"};
+        database.DBParams = {std::string("isc_dpb_user_name=") + kArchiveUser,
+                             std::string("isc_dpb_password=") + kArchivePassword};
         try {
             database.Open();
             FAIL() << c.file << " opened";

@@ -91,7 +91,8 @@ TEST_F(FolderListTest, DoubleClickAndEnterOpen) {
 
     // The first line opens the root, and the drive selector follows the list.
     DoubleClick(list_->item(0));
-    EXPECT_EQ(list_->Directory(), QStringLiteral("/") /* the only root of the test's mount table */);
+    EXPECT_EQ(list_->Directory(),
+              QStringLiteral("/") /* the only root of the test's mount table */);
     EXPECT_EQ(Find<ui::TDriveComboBoxEx>("DriveComboBoxEx1")->SelectedRoot(), list_->Directory());
 }
 
