@@ -367,31 +367,22 @@ void AnonymisationRun::CloseScan() {
 
 void AnonymisationRun::RestoreIdle() {
     // The window comes back to idle even when the database part fails; that error still passes on.
-    std::exception_ptr failure;
-    try {
-        if (pFIBTransaction1.Active()) {
-            pFIBTransaction1.Commit();
-        }
-        if (FIBDatabase1.Connected()) {
+    WithCleanup(
+        [&] {
+            if (pFIBTransaction1.Active()) {
+                pFIBTransaction1.Commit();
+            }
             FIBDatabase1.Close();
-        }
-    } catch (...) {
-        failure = std::current_exception();
-        try {
-            FIBDatabase1.Close();
-        } catch (...) { // NOLINT(bugprone-empty-catch)
-            // Already reporting the first failure; the attachment is dropped either way.
-        }
-    }
-    testDataFolders_.reset();
-    host_.SetControlsEnabled(true);
-    host_.SetProgressPosition(0);
-    host_.SetStatusText(messages::kStatusIdle);
-    host_.SetBusyCursor(false);
-    host_.ProcessPendingEvents();
-    if (failure) {
-        std::rethrow_exception(failure);
-    }
+        },
+        [&] {
+            testDataFolders_.reset();
+            host_.SetControlsEnabled(true);
+            host_.SetProgressPosition(0);
+            host_.SetStatusText(messages::kStatusIdle);
+            host_.SetBusyCursor(false);
+            host_.ProcessPendingEvents();
+            FIBDatabase1.Close(); // after a failed commit: the attachment is dropped either way
+        });
 }
 
 } // namespace kestrin

@@ -14,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <map>
 #include <memory>
 
 namespace kestrin {
@@ -96,19 +97,23 @@ public:
                      "WHERE COALESCE(r.RDB$SYSTEM_FLAG, 0) = 0 AND r.RDB$VIEW_BLR IS NULL "
                      "AND f.RDB$FIELD_TYPE IN (14, 37) ORDER BY 1, 2");
         query.ExecQuery();
-        std::vector<std::pair<std::string, std::string>> columns;
+        std::map<std::string, std::vector<std::string>> tables;
         for (; !query.Eof(); query.Next()) {
-            columns.emplace_back(query.Fields(0).AsString(), query.Fields(1).AsString());
+            const std::string table = query.Fields(0).AsString();
+            const std::string column = query.Fields(1).AsString();
+            if (table != "DOWNLOADS" || (column != "PATIENTNAME" && column != "PATIENTID")) {
+                tables[table].push_back(column); // those two are the rows above
+            }
         }
         query.Close();
-        for (const auto& [table, column] : columns) {
-            if (table == "DOWNLOADS" && (column == "PATIENTNAME" || column == "PATIENTID")) {
-                continue; // the rows above
-            }
-            const long hits = ColumnHits(query, table, column);
-            if (hits > 0) {
-                result_.TableColumns.Add(
-                    table + "." + column + " (" + std::to_string(hits) + " values)", hits);
+        for (const auto& [table, columns] : tables) {
+            const std::vector<long> hits = ColumnHits(query, table, columns);
+            for (std::size_t i = 0; i < columns.size(); ++i) {
+                if (hits[i] > 0) {
+                    result_.TableColumns.Add(table + "." + columns[i] + " (" +
+                                                 std::to_string(hits[i]) + " values)",
+                                             hits[i]);
+                }
             }
         }
         transaction.Commit();
@@ -167,26 +172,38 @@ public:
     }
 
 private:
-    long ColumnHits(firebird::Query& query, const std::string& table, const std::string& column) {
-        const bool plain = IsPlainIdentifier(table) && IsPlainIdentifier(column);
-        const auto quoted = [](const std::string& name) {
+    // How many values of each text column hold an original name or ID, in one pass per table.
+    std::vector<long> ColumnHits(firebird::Query& query, const std::string& table,
+                                 const std::vector<std::string>& columns) {
+        const bool plain = IsPlainIdentifier(table) &&
+                           std::all_of(columns.begin(), columns.end(), IsPlainIdentifier);
+        const auto name = [plain](const std::string& identifier) {
+            if (plain) {
+                return identifier;
+            }
             std::string out = "\"";
-            for (const char c : name) {
+            for (const char c : identifier) {
                 out += c == '"' ? std::string("\"\"") : std::string(1, c);
             }
             return out + "\"";
         };
+        std::string select;
+        for (const std::string& column : columns) {
+            select += (select.empty() ? "SELECT " : ", ") + name(column);
+        }
+        // Only dialect 3 can quote a name; a name that needs quotes exists only there.
         query.SetDialect(plain ? 1 : 3);
-        query.SetSQL(plain ? "SELECT " + column + " FROM " + table
-                           : "SELECT " + quoted(column) + " FROM " + quoted(table));
+        query.SetSQL(select + " FROM " + name(table));
         query.ExecQuery();
-        long hits = 0;
+        std::vector<long> hits(columns.size());
         for (; !query.Eof(); query.Next()) {
-            std::string value = query.Fields(0).AsString();
-            value.erase(value.find_last_not_of(' ') + 1);
-            if (!value.empty() &&
-                (originals_.Values().contains(value) || originals_.Exact().Contains(value))) {
-                ++hits;
+            for (std::size_t i = 0; i < columns.size(); ++i) {
+                std::string value = query.Fields(static_cast<int>(i)).AsString();
+                value.erase(value.find_last_not_of(' ') + 1);
+                if (!value.empty() &&
+                    (originals_.Values().contains(value) || originals_.Exact().Contains(value))) {
+                    ++hits[i];
+                }
             }
         }
         query.Close();

@@ -43,14 +43,10 @@ std::string ReplaceExtension(const std::string& storedName, const std::string& e
     return (hasExtension ? storedName.substr(0, dot) : storedName) + extension;
 }
 
-FileSkip RewritePatientBlock(int file, const std::string& path, const std::string& generatedName,
-                             const std::string& generatedId) {
+FileSkip RewritePatientBlock(int file, off_t size, const std::string& path,
+                             const std::string& generatedName, const std::string& generatedId) {
     using Layout = PatientBlockLayout;
-    struct stat info {};
-    if (fstat(file, &info) != 0) {
-        Fail("Cannot measure", path);
-    }
-    if (info.st_size < kSmallestRewrittenFile) {
+    if (size < kSmallestRewrittenFile) {
         return FileSkip::TooShort;
     }
     std::array<char, Layout::Size> block{};
@@ -96,8 +92,8 @@ FileSkip RewriteTestDataFile(const firebird::Query& row, TestDataFolders& folder
     if (found.Skip != FileSkip::None) {
         return found.Skip;
     }
-    const FileSkip result =
-        RewritePatientBlock(found.File.get(), found.Path, generatedName, generatedId);
+    const FileSkip result = RewritePatientBlock(found.File.get(), found.Info.st_size, found.Path,
+                                                generatedName, generatedId);
     struct stat info {};
     if (result == FileSkip::None && fstat(found.File.get(), &info) == 0) {
         rewritten.insert(info.st_ino);

@@ -53,9 +53,10 @@ std::optional<TestDataLocation> LocationOfTestType(const std::string& testType,
 std::string ReplaceExtension(const std::string& storedName, const std::string& extension);
 
 // Writes the generated identity into the patient block of the open file and clears three more
-// fields; a file shorter than 2048 bytes is left as it is (TooShort).
-FileSkip RewritePatientBlock(int file, const std::string& path, const std::string& generatedName,
-                             const std::string& generatedId);
+// fields; a file shorter than 2048 bytes (its size as measured once it was opened) is left as it
+// is (TooShort).
+FileSkip RewritePatientBlock(int file, off_t size, const std::string& path,
+                             const std::string& generatedName, const std::string& generatedId);
 
 // One selected test row: finds its file in the copy and rewrites it, or says why not. The file's
 // inode number is handed to rewritten when its block was written.

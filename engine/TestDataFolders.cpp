@@ -179,25 +179,37 @@ TestDataFolders::Found TestDataFolders::Open(const std::string& subFolder,
     if (folder == nullptr) {
         return found;
     }
-    const std::optional<std::string> name = folder->Entry(elements->back());
-    struct stat info {};
-    if (!name || fstatat(folder->Fd.get(), name->c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0 ||
-        !(S_ISREG(info.st_mode) || S_ISLNK(info.st_mode))) {
-        found.Skip = FileSkip::Missing; // a folder does not count
-        return found;
+    // Most names are there as stored: one call opens them; the look-up serves the others.
+    std::optional<std::string> name = elements->back();
+    found.File = OpenFile(*folder, *name);
+    if (!found.File && errno == ENOENT) {
+        name = folder->Entry(*name);
+        found.File = name ? OpenFile(*folder, *name) : UniqueFd();
     }
-    found.Path = folder->Path + *name;
-    if (S_ISLNK(info.st_mode)) {
-        found.Skip = FileSkip::LinkOnTheWay;
-        return found;
-    }
-    found.File = UniqueFd(
-        openat(folder->Fd.get(), name->c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
+    const int error = errno;
+    found.Path = folder->Path + name.value_or(elements->back());
     if (!found.File) {
-        throw EInOutError("Cannot open test data file " + found.Path + ": " + std::strerror(errno));
+        if (!name || error == ENOENT || error == EISDIR) {
+            found.Skip = FileSkip::Missing; // a folder does not count
+            return found;
+        }
+        if (error == ELOOP) {
+            found.Skip = FileSkip::LinkOnTheWay;
+            return found;
+        }
+        throw EInOutError("Cannot open test data file " + found.Path + ": " + std::strerror(error));
     }
-    found.Skip = FileSkip::None;
+    if (fstat(found.File.get(), &found.Info) != 0) {
+        throw EInOutError("Cannot measure test data file " + found.Path + ": " +
+                          std::strerror(errno));
+    }
+    found.Skip = S_ISREG(found.Info.st_mode) ? FileSkip::None : FileSkip::Missing;
     return found;
+}
+
+UniqueFd TestDataFolders::OpenFile(const Folder& folder, const std::string& name) {
+    return UniqueFd(
+        openat(folder.Fd.get(), name.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK));
 }
 
 } // namespace kestrin

@@ -2,6 +2,8 @@
 
 #include "support/UniqueFd.h"
 
+#include <sys/stat.h>
+
 #include <map>
 #include <memory>
 #include <optional>
@@ -24,7 +26,8 @@ public:
     TestDataFolders& operator=(const TestDataFolders&) = delete;
 
     struct Found {
-        UniqueFd File; // open for reading and writing when Skip is None
+        UniqueFd File;       // open for reading and writing when Skip is None
+        struct stat Info {}; // of File
         FileSkip Skip = FileSkip::None;
         std::string Path; // for messages
     };
@@ -35,6 +38,7 @@ public:
 private:
     struct Folder;
     Folder* Child(Folder& parent, const std::string& storedName, FileSkip& skip);
+    static UniqueFd OpenFile(const Folder& folder, const std::string& name);
 
     std::string copyFolder_;
     std::unique_ptr<Folder> root_;

@@ -121,7 +121,7 @@ TEST(TestDataFile, BlockRewriteChangesExactlyTheIdentityFields) {
         const std::string path = folder / ("f" + std::to_string(size));
         WriteBytes(path, original.substr(0, static_cast<std::size_t>(size)));
         const UniqueFd file(open(path.c_str(), O_RDWR));
-        EXPECT_EQ(RewritePatientBlock(file.get(), path, "Patient100000", "ID2147483647"),
+        EXPECT_EQ(RewritePatientBlock(file.get(), size, path, "Patient100000", "ID2147483647"),
                   size < 2048 ? FileSkip::TooShort : FileSkip::None);
         // The longest ID fills its field, with no zero after it.
         EXPECT_EQ(ReadBytes(path),

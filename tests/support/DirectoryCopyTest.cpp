@@ -29,12 +29,17 @@ void MakeTree(const std::string& root) {
     chmod((root + "readonly").c_str(), 0444);
 }
 
-TEST(CopyDirectoryTree, CopiesEveryFileAndFolderWithTheirAttributes) {
+// Files keep their attributes; folders are made new, with the default ones.
+TEST(CopyDirectoryTree, CopiesEveryFileWithItsAttributesAndEveryFolderAsANewOne) {
     TempFolder folder;
     const std::string source = folder / "Clinic/";
     MakeTree(source);
     struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
     utimensat(AT_FDCWD, (source + "DTAfiles/a.VekTE").c_str(), old, 0);
+    ASSERT_EQ(chmod((source + "empty").c_str(), 0700), 0);
+    utimensat(AT_FDCWD, (source + "empty").c_str(), old, 0);
+    const mode_t mask = umask(0);
+    umask(mask);
 
     // Either path may end in its delimiter; missing parents of the destination are made.
     for (const auto& [from, to] : {std::pair{source, folder / "copy1"},
@@ -50,6 +55,9 @@ TEST(CopyDirectoryTree, CopiesEveryFileAndFolderWithTheirAttributes) {
         EXPECT_EQ(info.st_mode & 0777, 0444u);
         ASSERT_EQ(stat((copy + "DTAfiles/a.VekTE").c_str(), &info), 0);
         EXPECT_EQ(info.st_mtim.tv_sec, 1000000000);
+        ASSERT_EQ(stat((copy + "empty").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 0777, 0777u & ~mask);
+        EXPECT_NE(info.st_mtim.tv_sec, 1000000000);
     }
 }
 
