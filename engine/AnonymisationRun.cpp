@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <stdexcept>
 #include <utility>
 
 namespace kestrin {
@@ -99,16 +100,21 @@ void AnonymisationRun::RunFromBusyState(const std::string& sourceFolder) {
         }
         copyFolder_ = folders_.Work;
     }
-
-    if (!Connect()) {
-        return;
+    try {
+        if (!Connect()) {
+            return;
+        }
+        const std::int32_t rowTotal = CountRows();
+        if (rowTotal < 1) {
+            ErrorAboutCopy(messages::kNoTests);
+            return;
+        }
+        RunScan(rowTotal);
+    } catch (const std::exception& error) {
+        // The program's general handler reports it; its box names the unfinished copy too.
+        throw std::runtime_error(std::string(error.what()) + "\n" + messages::kUnfinishedCopy +
+                                 ExcludeTrailingDelimiter(copyFolder_));
     }
-    const std::int32_t rowTotal = CountRows();
-    if (rowTotal < 1) {
-        ErrorAboutCopy(messages::kNoTests);
-        return;
-    }
-    RunScan(rowTotal);
 }
 
 void AnonymisationRun::ErrorAboutCopy(const std::string& text) {
