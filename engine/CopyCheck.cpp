@@ -2,6 +2,7 @@
 
 #include "engine/OriginalIdentities.h"
 #include "firebird/Database.h"
+#include "firebird/Identifier.h"
 #include "firebird/Query.h"
 #include "firebird/Transaction.h"
 #include "support/CaseFold.h"
@@ -54,13 +55,6 @@ bool IsTestDataFolder(const std::string& name) {
         c = (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
     }
     return lower == "dtafiles" || lower == "abrfiles" || lower == "dpgfiles";
-}
-
-bool IsPlainIdentifier(const std::string& name) {
-    return !name.empty() && name.front() >= 'A' && name.front() <= 'Z' &&
-           std::all_of(name.begin(), name.end(), [](char c) {
-               return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '$';
-           });
 }
 
 class Checker {
@@ -175,17 +169,10 @@ private:
     // How many values of each text column hold an original name or ID, in one pass per table.
     std::vector<long> ColumnHits(firebird::Query& query, const std::string& table,
                                  const std::vector<std::string>& columns) {
-        const bool plain = IsPlainIdentifier(table) &&
-                           std::all_of(columns.begin(), columns.end(), IsPlainIdentifier);
+        const bool plain = firebird::IsPlainIdentifier(table) &&
+                           std::all_of(columns.begin(), columns.end(), firebird::IsPlainIdentifier);
         const auto name = [plain](const std::string& identifier) {
-            if (plain) {
-                return identifier;
-            }
-            std::string out = "\"";
-            for (const char c : identifier) {
-                out += c == '"' ? std::string("\"\"") : std::string(1, c);
-            }
-            return out + "\"";
+            return plain ? identifier : firebird::QuotedIdentifier(identifier);
         };
         std::string select;
         for (const std::string& column : columns) {

@@ -1,36 +1,20 @@
 #include "engine/DownloadsTriggers.h"
 
+#include "firebird/Identifier.h"
 #include "firebird/Query.h"
 #include "firebird/Transaction.h"
 
-#include <algorithm>
-
 namespace kestrin {
-namespace {
-
-bool IsPlainIdentifier(const std::string& name) {
-    return !name.empty() && name.front() >= 'A' && name.front() <= 'Z' &&
-           std::all_of(name.begin(), name.end(), [](char c) {
-               return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '$';
-           });
-}
-
-} // namespace
 
 void DownloadsTriggers::SetActive(firebird::Query& query, firebird::Transaction& transaction,
                                   const std::string& name, bool active) {
     const char* state = active ? " ACTIVE" : " INACTIVE";
     transaction.StartTransaction();
-    if (IsPlainIdentifier(name)) {
+    if (firebird::IsPlainIdentifier(name)) {
         query.SetSQL("ALTER TRIGGER " + name + state);
     } else {
-        // Only a dialect 3 database holds a name that needs quotes, and only dialect 3 quotes it.
-        std::string quoted = "\"";
-        for (const char c : name) {
-            quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-        }
         query.SetDialect(3);
-        query.SetSQL("ALTER TRIGGER " + quoted + "\"" + state);
+        query.SetSQL("ALTER TRIGGER " + firebird::QuotedIdentifier(name) + state);
     }
     query.ExecQuery();
     query.SetDialect(1);
