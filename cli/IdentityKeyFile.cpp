@@ -12,11 +12,16 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <string_view>
 
 namespace kestrin {
 namespace {
 
-std::string CsvField(const std::string& text) {
+std::string CsvField(std::string text) {
+    // A spreadsheet would run a field that starts like a formula; the quote keeps it text.
+    if (!text.empty() && std::string_view("=+-@\t\r").find(text.front()) != std::string::npos) {
+        text.insert(0, 1, '\'');
+    }
     if (text.find_first_of(",\"\r\n") == std::string::npos) {
         return text;
     }

@@ -13,6 +13,8 @@
 #include "support/ProgramFolder.h"
 #include "support/Text1252.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -82,6 +84,15 @@ void AnonymisationRun::RunFromBusyState(const std::string& sourceFolder) {
         LiesInside(folders_.Final, folders_.Archive)) {
         Message(MessageKind::Error, messages::kCopyInsideArchive);
         return;
+    }
+    // Found now, not after all the work: a second run in the same second, or a planted folder.
+    for (const std::string& taken : {ExcludeTrailingDelimiter(folders_.Final),
+                                     ExcludeTrailingDelimiter(folders_.Final) + ".report.txt"}) {
+        struct stat info {};
+        if (lstat(taken.c_str(), &info) == 0) {
+            Message(MessageKind::Error, std::string(messages::kCopyNameTaken) + "\n" + taken);
+            return;
+        }
     }
     const std::optional<std::string> database = FindDatabaseFile(sourceFolder);
     if (!database) {

@@ -115,7 +115,7 @@ public:
 
     void DatabaseBytes(const std::string& path) {
         const UniqueFd file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-        const long hits = file ? originals_.Exact().CountInFile(file.get()) : -1;
+        const long hits = file ? originals_.Search().CountInFile(file.get(), true) : -1;
         if (hits != 0) {
             result_.DatabaseBytes.Add(hits < 0 ? "the database file cannot be read" : "",
                                       std::max(hits, 1L));
@@ -139,6 +139,9 @@ public:
             }
             const std::string path = relative + name;
             CheckName(name, path);
+            if (testData && entry->d_type == DT_REG && rewritten_.contains(entry->d_ino)) {
+                continue; // its block holds a generated identity: written by the run just now
+            }
             struct stat info {};
             if (fstatat(fd, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
                 continue;
@@ -150,18 +153,26 @@ public:
                     Walk(child.get(), path + "/",
                          testData || (relative.empty() && IsTestDataFolder(name)), {});
                 }
-            } else if (S_ISREG(info.st_mode) && testData && rewritten_.contains(info.st_ino)) {
-                continue; // its block holds a generated identity: written by the run just now
             } else if (S_ISREG(info.st_mode) && name != skip) {
+                // Any file the run did not rewrite may hold anything: a test data file whose
+                // block still names a patient, or a database or a note put among them.
                 const UniqueFd file(openat(fd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC));
                 if (!file) {
                     result_.OtherFiles.Add(path + " (cannot be read)");
-                } else if (testData) {
-                    CheckTestDataFile(file.get(), info.st_size, path);
-                } else if (originals_.Exact().CountInFile(file.get()) != 0) {
+                } else if (testData && BlockHoldsName(file.get(), info.st_size)) {
+                    result_.TestDataFiles.Add(path);
+                } else if (originals_.Search().CountInFile(file.get(), true) != 0) {
                     result_.OtherFiles.Add(path);
                 }
             }
+        }
+    }
+
+    void CheckName(const std::string& name, const std::string& path) {
+        const std::optional<std::string> fromUtf8 = Utf8To1252(name);
+        if (originals_.Search().Contains(FoldCase1252(name)) ||
+            (fromUtf8 && originals_.Search().Contains(FoldCase1252(*fromUtf8)))) {
+            result_.Names.Add(path);
         }
     }
 
@@ -185,10 +196,10 @@ private:
         std::vector<long> hits(columns.size());
         for (; !query.Eof(); query.Next()) {
             for (std::size_t i = 0; i < columns.size(); ++i) {
-                std::string value = query.Fields(static_cast<int>(i)).AsString();
+                std::string value = FoldCase1252(query.Fields(static_cast<int>(i)).AsString());
                 value.erase(value.find_last_not_of(' ') + 1);
                 if (!value.empty() &&
-                    (originals_.Values().contains(value) || originals_.Exact().Contains(value))) {
+                    (originals_.IsOriginal(value) || originals_.Search().Contains(value))) {
                     ++hits[i];
                 }
             }
@@ -198,29 +209,18 @@ private:
         return hits;
     }
 
-    void CheckName(const std::string& name, const std::string& path) {
-        const std::optional<std::string> fromUtf8 = Utf8To1252(name);
-        if (originals_.Folded().Contains(FoldCase1252(name)) ||
-            (fromUtf8 && originals_.Folded().Contains(FoldCase1252(*fromUtf8)))) {
-            result_.Names.Add(path);
-        }
-    }
-
-    void CheckTestDataFile(int file, off_t size, const std::string& path) {
+    bool BlockHoldsName(int file, off_t size) {
         if (size < kSmallestCheckedFile) {
-            return;
+            return false;
         }
         std::array<char, kIdFieldStart + kIdFieldLength - kNameFieldStart> fields{};
         if (pread(file, fields.data(), fields.size(), kNameFieldStart) !=
             static_cast<ssize_t>(fields.size())) {
-            result_.TestDataFiles.Add(path + " (cannot be read)");
-            return;
+            return true; // a block that cannot be read cannot be shown to be clean
         }
         const std::string_view view(fields.data(), fields.size());
-        if (HoldsName(view.substr(0, kNameFieldLength), "Patient") ||
-            HoldsName(view.substr(kIdFieldStart - kNameFieldStart, kIdFieldLength), "ID")) {
-            result_.TestDataFiles.Add(path);
-        }
+        return HoldsName(view.substr(0, kNameFieldLength), "Patient") ||
+               HoldsName(view.substr(kIdFieldStart - kNameFieldStart, kIdFieldLength), "ID");
     }
 
     CopyCheckResult& result_;
@@ -284,6 +284,9 @@ CopyCheckResult CheckCopy(const std::string& copyFolder, const std::string& data
     checker.Rows(database);
     checker.TableColumns(database);
     checker.DatabaseBytes(copyFolder + databaseName);
+    // The copy's own name comes from the archive's: a folder named after a patient names it too.
+    const std::string own = copyFolder.substr(0, copyFolder.size() - 1);
+    checker.CheckName(own.substr(own.rfind('/') + 1), "the copy folder's own name");
     const UniqueFd root(open(copyFolder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
     if (root) {
         checker.Walk(root.get(), "", false, databaseName);

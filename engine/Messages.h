@@ -39,6 +39,8 @@ inline constexpr const char* kCopyFolderNotCreated =
 inline constexpr const char* kFinalNameTaken =
     "The anonymised copy went through every step, but a folder of its final name already "
     "exists.";
+inline constexpr const char* kCopyNameTaken =
+    "A folder or report of the anonymised copy's name already exists:";
 inline constexpr const char* kUnfinishedCopy = "The unfinished copy is in: ";
 inline constexpr const char* kUnfinishedCopyRemoved = "The unfinished copy was removed: ";
 inline constexpr const char* kReport = "Report: ";

@@ -26,7 +26,7 @@ void BindStoredValue(firebird::Query& update, int first, std::string_view value,
 
 // The next number whose generated name and ID the archive does not hold already.
 void SkipTakenNumbers(PatientRunState& state) {
-    while (state.TakenIdentities.contains("Patient" + std::to_string(state.IdentityCounter)) ||
+    while (state.TakenIdentities.contains("PATIENT" + std::to_string(state.IdentityCounter)) ||
            state.TakenIdentities.contains("ID" + std::to_string(state.IdentityCounter))) {
         ++state.IdentityCounter;
     }

@@ -45,7 +45,8 @@ struct PatientRunState {
     std::string GeneratedId;
     std::string DateOfBirthText; // the fixed date of birth every row receives
     IdentityColumns Columns;
-    // Generated names and IDs that the archive already holds: their numbers are skipped.
+    // Generated names and IDs that the archive already holds, in any letter case and upper-cased:
+    // their numbers are skipped.
     std::unordered_set<std::string> TakenIdentities;
     std::string FailureText; // the database's own text when an outcome is a failure
     bool KeepKey = false;    // the key is kept only when asked for: it holds every original value

@@ -1,5 +1,7 @@
 #include "engine/PatternSearch.h"
 
+#include "support/CaseFold.h"
+
 #include <unistd.h>
 
 #include <algorithm>
@@ -74,7 +76,7 @@ std::string PatternSearch::Mask(std::string_view text, std::string_view replacem
     return masked;
 }
 
-long PatternSearch::CountInFile(int file) const {
+long PatternSearch::CountInFile(int file, bool foldCase) const {
     if (Empty()) {
         return 0;
     }
@@ -95,6 +97,11 @@ long PatternSearch::CountInFile(int file) const {
         }
         offset += n;
         const std::size_t filled = kept + static_cast<std::size_t>(n);
+        if (foldCase) {
+            std::for_each(buffer.begin() + static_cast<long>(kept),
+                          buffer.begin() + static_cast<long>(filled),
+                          [](char& c) { c = FoldCase1252(c); });
+        }
         const std::string_view text(buffer.data(), filled);
         const bool last = n == 0;
         const std::size_t end = last ? filled : filled - std::min(overlap, filled);

@@ -27,7 +27,8 @@ public:
     // Every match replaced by the replacement text.
     std::string Mask(std::string_view text, std::string_view replacement) const;
     // Positions in the file where a pattern starts, read in pieces; -1 when it cannot be read.
-    long CountInFile(int file) const;
+    // With foldCase the file's bytes are compared with Windows-1252 letter case folded.
+    long CountInFile(int file, bool foldCase = false) const;
 
 private:
     static std::uint32_t KeyAt(const char* bytes);

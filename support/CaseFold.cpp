@@ -29,6 +29,21 @@ std::string FoldCase1252(std::string_view bytes) {
     return folded;
 }
 
+std::string LowerCase1252(std::string_view bytes) {
+    std::string lower(bytes);
+    for (char& byte : lower) {
+        const auto c = static_cast<unsigned char>(byte);
+        if ((c >= 'A' && c <= 'Z') || (c >= 0xC0 && c <= 0xDE && c != 0xD7)) {
+            byte = static_cast<char>(c + 0x20);
+        } else if (c == 0x8A || c == 0x8C || c == 0x8E) { // Š, Œ, Ž
+            byte = static_cast<char>(c + 0x10);
+        } else if (c == 0x9F) { // Ÿ
+            byte = static_cast<char>(0xFF);
+        }
+    }
+    return lower;
+}
+
 std::optional<std::string> Utf8To1252(std::string_view utf8) {
     const std::u16string text = FromUtf8(utf8);
     std::string bytes = ToCodePage1252(text);

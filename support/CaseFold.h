@@ -11,6 +11,9 @@ namespace kestrin {
 char FoldCase1252(char byte);
 std::string FoldCase1252(std::string_view bytes);
 
+// The lower-case letters of the same text.
+std::string LowerCase1252(std::string_view bytes);
+
 // The Windows-1252 bytes of a UTF-8 text, when it is valid UTF-8 and every character has a byte.
 std::optional<std::string> Utf8To1252(std::string_view utf8);
 

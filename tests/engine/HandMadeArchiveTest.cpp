@@ -48,7 +48,7 @@ protected:
              "CREATE TRIGGER DOWNLOADS_AUDIT FOR Downloads AFTER UPDATE AS BEGIN INSERT INTO "
              "AUDIT_LOG VALUES (OLD.PATIENTNAME, OLD.PATIENTID, OLD.DATEOFBIRTH); END",
              "CREATE TABLE CONTACTS (CONTACT_NAME VARCHAR(40))",
-             "INSERT INTO CONTACTS VALUES ('Byrne Sean')",
+             "INSERT INTO CONTACTS VALUES ('BYRNE SEAN')", // in other letter case
              Row(1, "Murphy Aoife", "K0001", "F", "TEQ", "murphy1.dta"),
              Row(2, "Murphy Aoife", "K0001", "T", "ABR", "murphy2"),  // no extension, CHAR
              Row(3, "Byrne Sean", "K0002", "T", "TEQ", "byrne1.dta"), // all rows marked
@@ -70,7 +70,10 @@ protected:
         WriteTestDataFile(Archive() + "DTAfiles/nolan.VekTE", "Nolan Orla", "K0005");
         WriteTestDataFile(Archive() + "DTAfiles/quinn.VekTE", "Quinn Liam", "K0006", 1000);
         WriteTestDataFile(Archive() + "DTAfiles/orphan.VekTE", "Walsh Ciara", "K0099");
-        WriteBytes(Archive() + "export.csv", "id;name\nK0001;Murphy Aoife\n");
+        WriteBytes(Archive() + "export.csv", "id;name\nk0001;murphy aoife\n");
+        // A name as UTF-8 writes it, and a note put among the test data files.
+        WriteBytes(Archive() + "notes.txt", "Seen: M\xC3\xBCller J\xC3\xBCrgen\n");
+        WriteBytes(Archive() + "DTAfiles/readme.txt", "Quinn Liam called\n");
     }
 
     static std::string Row(int key, const std::string& name, const std::string& id,
@@ -150,12 +153,13 @@ TEST_F(HandMadeArchiveTest, EveryRowAnonymisedAndEveryLeftoverReportedByKind) {
          {"Test data files still holding a name or ID: 3 (DTAfiles/",
           "Table columns holding an original name or ID: 1 (CONTACTS.CONTACT_NAME (1 values))",
           "Original names or IDs in the bytes of the database file: ",
-          "Other files holding an original name or ID: 1 (export.csv)"}) {
+          "Other files holding an original name or ID: 3 ("}) {
         EXPECT_NE(run.Errors.find(line), std::string::npos) << line << "\n" << run.Errors;
     }
     EXPECT_NE(run.Errors.find(std::string("warning: ") + messages::kWarningFound),
               std::string::npos);
-    for (const char* leftover : {"nolan.VekTE", "quinn.VekTE", "orphan.VekTE"}) {
+    for (const char* leftover : {"nolan.VekTE", "quinn.VekTE", "orphan.VekTE", "export.csv",
+                                 "notes.txt", "DTAfiles/readme.txt"}) {
         EXPECT_NE(run.Errors.find(leftover), std::string::npos) << leftover;
     }
 
@@ -220,6 +224,23 @@ TEST_F(HandMadeArchiveTest, TheKeyFileMapsEveryGeneratedIdentityBackAndIsNeverMi
         EXPECT_EQ(misplaced == key, fs::exists(misplaced));
     }
     EXPECT_EQ(CopyFolders(), 2u) << "a refused key file still let a copy be made";
+}
+
+TEST_F(HandMadeArchiveTest, AKeyOpenedInASpreadsheetRunsNoFormula) {
+    fs::create_directories(Archive());
+    testing::CreateArchiveDatabase(
+        Archive() + "LogData.FB",
+        {"CREATE TABLE Downloads (DOWNLOADID INTEGER, PATIENTNAME VARCHAR(40), PATIENTID "
+         "VARCHAR(20), FORENAME VARCHAR(40), MOTHERSNAME VARCHAR(40), NOTES VARCHAR(200), "
+         "DATEOFBIRTH DATE, PendingDelete CHAR(1), TestType VARCHAR(5), TestTypeSub INTEGER, "
+         "DTAFileName VARCHAR(30))",
+         Row(1, "=HYPERLINK(\"x\",\"y\")", "@K1", "F", "XYZ", "a.dta")});
+    const std::string key = folder_ / "key.csv";
+    const testing::ProgramRun run = RunConsole({"--key", key});
+    ASSERT_EQ(run.ExitCode(), 0) << run.Errors;
+    EXPECT_EQ(ReadBytes(key),
+              "Generated name,Generated ID,Original name,Original ID,Rows\r\n"
+              "Patient100000,ID100000,\"'=HYPERLINK(\"\"x\"\",\"\"y\"\")\",'@K1,1\r\n");
 }
 
 } // namespace

@@ -95,9 +95,14 @@ TEST_F(RunChecksTest, EveryCheckEndsWithItsMessageAndTheWindowIdle) {
              fs::create_directories(t.Copy());
              WriteBytes(t.Copy() + "LogData.FB", "planted");
          },
-         std::string(messages::kFinalNameTaken) + "\n" + ExcludeTrailingDelimiter(Copy()) + "\n" +
-             messages::kUnfinishedCopy + ExcludeTrailingDelimiter(Unfinished()),
-         true, true},
+         std::string(messages::kCopyNameTaken) + "\n" + ExcludeTrailingDelimiter(Copy()), true,
+         false},
+        {"report name planted",
+         [](RunChecksTest& t, RunSettings&) {
+             testing::MakeArchive(t.Archive(), 2);
+             WriteBytes(t.Report(), "planted");
+         },
+         std::string(messages::kCopyNameTaken) + "\n" + Report(), true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -54,6 +54,28 @@ TEST_F(UnfinishedCopyTest, AKillAtAnyPointLeavesOnlyAnUnfinishedFolder) {
     }
 }
 
+TEST_F(UnfinishedCopyTest, AFinalNameTakenDuringTheRunLeavesTheCopyUnfinished) {
+    testing::MakeArchive(Archive(), 3);
+    RunSettings settings = Settings();
+    settings.Checkpoint = [&](RunPoint point) {
+        if (point == RunPoint::BackupWritten) {
+            fs::create_directories(Copy());
+            testing::WriteBytes(Copy() + "mine", "planted");
+        }
+    };
+    AnonymisationRun run(host_, settings);
+    run.Execute();
+    ASSERT_EQ(host_.Messages.size(), 1u);
+    EXPECT_EQ(host_.Messages[0].Text,
+              std::string(messages::kFinalNameTaken) + "\n" + ExcludeTrailingDelimiter(Copy()) +
+                  "\n" + messages::kUnfinishedCopy + ExcludeTrailingDelimiter(Unfinished()));
+    EXPECT_EQ(testing::ReadBytes(Copy() + "mine"), "planted");
+    EXPECT_EQ(std::distance(fs::directory_iterator(Copy()), fs::directory_iterator()), 1)
+        << "the planted folder was written into";
+    EXPECT_TRUE(fs::exists(Unfinished() + "LogData.FB"));
+    EXPECT_NE(testing::ReadBytes(Report()).find("Outcome: incomplete"), std::string::npos);
+}
+
 TEST_F(UnfinishedCopyTest, ALinkIntoTheArchiveAsTheSelectedFolderStopsAtTheCopy) {
     testing::MakeArchive(Archive(), 3);
     ASSERT_EQ(symlink(".", (Archive() + "current").c_str()), 0);
