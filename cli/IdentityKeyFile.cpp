@@ -2,15 +2,11 @@
 
 #include "engine/CopyFolders.h"
 #include "support/FileSystem.h"
+#include "support/NewFile.h"
 #include "support/Text1252.h"
-#include "support/UniqueFd.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <string_view>
 
@@ -68,18 +64,7 @@ std::string WriteIdentityKey(const std::string& keyFile,
                 CsvField(Utf8Of(entry.OriginalName)) + "," + CsvField(Utf8Of(entry.OriginalId)) +
                 "," + std::to_string(entry.Rows) + "\r\n";
     }
-    UniqueFd file(
-        open(keyFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
-    if (!file) {
-        return std::strerror(errno);
-    }
-    if (write(file.get(), text.data(), text.size()) != static_cast<ssize_t>(text.size()) ||
-        fsync(file.get()) != 0 || file.Close() != 0) {
-        const std::string reason = std::strerror(errno);
-        unlink(keyFile.c_str()); // half a key is no key
-        return reason;
-    }
-    return {};
+    return WriteNewFile(keyFile, text, 0600);
 }
 
 } // namespace kestrin

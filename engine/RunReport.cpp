@@ -2,14 +2,9 @@
 
 #include "engine/OriginalIdentities.h"
 #include "engine/TestDataFolders.h"
-#include "support/UniqueFd.h"
+#include "support/NewFile.h"
 #include "support/Version.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <sstream>
 
 namespace kestrin {
@@ -49,13 +44,7 @@ std::string ReportText(const RunReport& report, const OriginalIdentities& origin
 }
 
 std::string WriteReport(const std::string& path, const std::string& text) {
-    UniqueFd file(open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
-    if (!file || write(file.get(), text.data(), text.size()) != static_cast<ssize_t>(text.size()) ||
-        fsync(file.get()) != 0 || file.Close() != 0) {
-        const std::string reason = std::strerror(errno);
-        return reason;
-    }
-    return {};
+    return WriteNewFile(path, text, 0644);
 }
 
 } // namespace kestrin
