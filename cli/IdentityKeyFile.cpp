@@ -1,6 +1,5 @@
 #include "cli/IdentityKeyFile.h"
 
-#include "engine/CopyFolders.h"
 #include "support/FileSystem.h"
 #include "support/NewFile.h"
 #include "support/Text1252.h"

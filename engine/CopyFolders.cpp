@@ -37,10 +37,6 @@ CopyFolders CopyFoldersFor(const std::string& realArchive, const std::string& ti
     return folders;
 }
 
-bool LiesInside(const std::string& path, const std::string& folder) {
-    return IncludeTrailingDelimiter(path).starts_with(IncludeTrailingDelimiter(folder));
-}
-
 std::optional<std::string> FindDatabaseFile(const std::string& folder) {
     if (FileExists(folder + "LogData.FB")) {
         return std::string("LogData.FB");

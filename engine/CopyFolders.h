@@ -15,9 +15,6 @@ struct CopyFolders {
 
 CopyFolders CopyFoldersFor(const std::string& realArchive, const std::string& timeStamp);
 
-// True when path lies inside folder (both absolute, folder ending in '/').
-bool LiesInside(const std::string& path, const std::string& folder);
-
 // The archive's database file, found without regard to letter case; none when it has none.
 std::optional<std::string> FindDatabaseFile(const std::string& folder);
 

@@ -51,29 +51,13 @@ std::size_t PatternSearch::MatchAt(std::string_view text, std::size_t position) 
     return longest;
 }
 
-long PatternSearch::CountIn(std::string_view text) const {
-    long count = 0;
-    if (Empty()) {
-        return 0;
-    }
-    for (std::size_t i = 0; i + kShortest <= text.size(); ++i) {
-        count += MatchAt(text, i) > 0 ? 1 : 0;
-    }
-    return count;
-}
-
-std::string PatternSearch::Mask(std::string_view text, std::string_view replacement) const {
-    std::string masked;
-    for (std::size_t i = 0; i < text.size();) {
-        const std::size_t length = MatchAt(text, i);
-        if (length > 0) {
-            masked += replacement;
-            i += length;
-        } else {
-            masked += text[i++];
+bool PatternSearch::Contains(std::string_view text) const {
+    for (std::size_t i = 0; !Empty() && i + kShortest <= text.size(); ++i) {
+        if (MatchAt(text, i) > 0) {
+            return true;
         }
     }
-    return masked;
+    return false;
 }
 
 long PatternSearch::CountInFile(int file, bool foldCase) const {

@@ -22,10 +22,7 @@ public:
 
     // The length of the longest pattern starting at this position, or 0.
     std::size_t MatchAt(std::string_view text, std::size_t position) const;
-    long CountIn(std::string_view text) const; // positions where a pattern starts
-    bool Contains(std::string_view text) const { return CountIn(text) > 0; }
-    // Every match replaced by the replacement text.
-    std::string Mask(std::string_view text, std::string_view replacement) const;
+    bool Contains(std::string_view text) const;
     // Positions in the file where a pattern starts, read in pieces; -1 when it cannot be read.
     // With foldCase the file's bytes are compared with Windows-1252 letter case folded.
     long CountInFile(int file, bool foldCase = false) const;

@@ -1,6 +1,7 @@
 #include "firebird/ProcessSetup.h"
 
 #include "firebird/DatabaseError.h"
+#include "support/Text1252.h"
 
 #include <langinfo.h>
 #include <sys/stat.h>
@@ -37,28 +38,6 @@ void EnsurePrivateLockFolder() {
     setenv("FIREBIRD_LOCK", folder.c_str(), 0);
 }
 
-bool IsValidUtf8(const std::string& text) {
-    for (std::size_t i = 0; i < text.size();) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        const int extra = lead < 0x80                      ? 0
-                          : (lead >= 0xC2 && lead <= 0xDF) ? 1
-                          : (lead >= 0xE0 && lead <= 0xEF) ? 2
-                          : (lead >= 0xF0 && lead <= 0xF4) ? 3
-                                                           : -1;
-        if (extra < 0 || i + static_cast<std::size_t>(extra) > text.size() - 1) {
-            return false;
-        }
-        for (int k = 1; k <= extra; ++k) {
-            if ((static_cast<unsigned char>(text[i + static_cast<std::size_t>(k)]) & 0xC0) !=
-                0x80) {
-                return false;
-            }
-        }
-        i += static_cast<std::size_t>(extra) + 1;
-    }
-    return true;
-}
-
 } // namespace
 
 void PrepareProcessForEngine() {
@@ -70,7 +49,8 @@ void PrepareProcessForEngine() {
 bool EngineTakesPath(const std::string& path) {
     const bool ascii = std::all_of(path.begin(), path.end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-    return IsValidUtf8(path) && (ascii || std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0);
+    const bool validUtf8 = ToUtf8(FromUtf8(path)) == path;
+    return validUtf8 && (ascii || std::strcmp(nl_langinfo(CODESET), "UTF-8") == 0);
 }
 
 } // namespace kestrin::firebird

@@ -42,11 +42,6 @@ struct TreeCopy {
     std::function<void()> AfterEachFile;
 };
 
-bool Inside(const std::string& path, const std::string& folder) {
-    return path == folder || (path.size() > folder.size() && path.starts_with(folder) &&
-                              (folder.ends_with('/') || path[folder.size()] == '/'));
-}
-
 // Fills the target from the source, the fastest way the kernel offers; false with errno set.
 bool CopyContent(int from, int to, off_t size, TreeCopy& copy) {
     if (size > 0 && copy.CloneWorks) {
@@ -143,7 +138,7 @@ void CopyLink(const std::string& from, const std::string& to, TreeCopy& copy) {
     struct stat info {};
     if (target.empty() || stat(target.c_str(), &info) != 0) {
         copy.Failures.push_back({from, SystemReason(errno)});
-    } else if (!Inside(target, copy.Root)) {
+    } else if (!LiesInside(target, copy.Root)) {
         copy.Failures.push_back({from, "a link out of the archive folder"});
     } else if (!S_ISDIR(info.st_mode)) {
         CopyOneFile(target, to, copy);

@@ -83,6 +83,10 @@ std::string ExcludeTrailingDelimiter(const std::string& path) {
     return trimmed;
 }
 
+bool LiesInside(const std::string& path, const std::string& folder) {
+    return IncludeTrailingDelimiter(path).starts_with(IncludeTrailingDelimiter(folder));
+}
+
 std::string RealPath(const std::string& path) {
     const std::unique_ptr<char, decltype(&std::free)> real(realpath(path.c_str(), nullptr),
                                                            &std::free);

@@ -30,6 +30,9 @@ std::vector<CopyFailure> CopyDirectoryTree(const std::string& source,
                                            const std::string& destination,
                                            std::function<void()> afterEachFile = {});
 
+// True when the path is the folder or lies inside it (both absolute).
+bool LiesInside(const std::string& path, const std::string& folder);
+
 // The path with every link and "." or ".." resolved; empty when it does not exist.
 std::string RealPath(const std::string& path);
 
